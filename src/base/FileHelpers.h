@@ -1,0 +1,53 @@
+#pragma once
+// Whole-file reads and writes, folder chains and trees, and the small path
+// and name=value helpers, all over the platform's file system.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/Bytes.h"
+#include "base/Status.h"
+
+namespace tailpack {
+
+class IInstallRecorder;
+
+// The whole file; raises EIOError when it cannot be opened at all, and gives
+// nothing when it can be sized but not opened again for reading.
+std::optional<TBytes> ReadWholeFile(const std::string& path);
+
+// Creates the folders of Path, then creates (or truncates) the file and writes
+// Count bytes. A file that cannot be written completely is removed again and
+// the failure returned, so no truncated file is left behind.
+TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
+                          IInstallRecorder* recorder = nullptr);
+
+// Creates each missing folder of an absolute drive path ("X:\..."), from the
+// root downwards, and reports every folder it created to Recorder. Other
+// paths are left alone.
+void CreateFolderChain(const std::string& path, IInstallRecorder* recorder);
+
+// Removes a folder with everything below it. Links are removed, never
+// followed. Returns false when something could not be removed (the rest is
+// still removed).
+bool DeleteTree(const std::string& folder);
+
+// Appends "\" unless the text is empty or already ends in "\".
+std::string IncludeTrailingBackslash(std::string_view text);
+// The folder part of a path including its final "\" (empty when none), and the
+// name after it.
+std::string ExtractFilePath(std::string_view path);
+std::string ExtractFileName(std::string_view path);
+// The folder part without the final "\".
+std::string ExtractFileDir(std::string_view path);
+
+// Splits at the first "="; without "=" both parts are empty.
+void SplitNameValue(std::string_view text, std::string& name, std::string& value);
+// Splits at the first "="; without "=" Name is empty and Value the whole text.
+void SplitAtEquals(std::string_view text, std::string& name, std::string& value);
+
+// True for "X:\" followed by at least one more character, X a letter.
+bool IsAbsoluteDrivePath(std::string_view path);
+
+}  // namespace tailpack

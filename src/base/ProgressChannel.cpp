@@ -1,0 +1,85 @@
+#include "base/ProgressChannel.h"
+
+namespace tailpack {
+
+void TProgressChannel::AttachControls(bool statusLabel, bool gauge, bool finishLabel) {
+  std::lock_guard guard(lock_);
+  hasStatusLabel_ = statusLabel;
+  hasGauge_ = gauge;
+  hasFinishLabel_ = finishLabel;
+}
+
+void TProgressChannel::SetStatusText(const std::u16string& text) {
+  std::function<void(const std::u16string&)> observer;
+  {
+    std::lock_guard guard(lock_);
+    observer = observer_;
+    if (hasStatusLabel_) {
+      statusText_ = text;
+      statusChanged_ = true;
+    }
+  }
+  if (observer) observer(text);
+}
+
+void TProgressChannel::StepProgress(bool notify) {
+  std::lock_guard guard(lock_);
+  if (!hasGauge_) return;
+  ++stepCount_;
+  if (notify) {
+    stepPosted_ = stepCount_;
+    stepChanged_ = true;
+  }
+}
+
+void TProgressChannel::SetFileLabel(const std::u16string& text) {
+  std::lock_guard guard(lock_);
+  if (!hasFinishLabel_) return;
+  fileLabel_ = text;
+  fileLabelChanged_ = true;
+}
+
+std::optional<std::u16string> TProgressChannel::TakeStatusText() {
+  std::lock_guard guard(lock_);
+  if (!statusChanged_) return std::nullopt;
+  statusChanged_ = false;
+  return statusText_;
+}
+
+std::optional<uint32_t> TProgressChannel::TakeStep() {
+  std::lock_guard guard(lock_);
+  if (!stepChanged_) return std::nullopt;
+  stepChanged_ = false;
+  return stepPosted_;
+}
+
+std::optional<std::u16string> TProgressChannel::TakeFileLabel() {
+  std::lock_guard guard(lock_);
+  if (!fileLabelChanged_) return std::nullopt;
+  fileLabelChanged_ = false;
+  return fileLabel_;
+}
+
+void TProgressChannel::ResetSteps() {
+  std::lock_guard guard(lock_);
+  stepCount_ = 0;
+  stepPosted_ = 0;
+  stepChanged_ = false;
+}
+
+uint32_t TProgressChannel::StepCount() {
+  std::lock_guard guard(lock_);
+  return stepCount_;
+}
+
+void TProgressChannel::SetStatusObserver(std::function<void(const std::u16string&)> observer) {
+  std::lock_guard guard(lock_);
+  observer_ = std::move(observer);
+}
+
+TProgressChannel& Progress() {
+  static TProgressChannel channel;
+  return channel;
+}
+
+}  // namespace tailpack

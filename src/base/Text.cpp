@@ -1,0 +1,221 @@
+#include "base/Text.h"
+
+namespace tailpack {
+
+namespace {
+
+// Windows-1252 letters outside ASCII: upper-case forms map to lower-case forms.
+struct TCasePair {
+  uint8_t Upper;
+  uint8_t Lower;
+};
+constexpr TCasePair kExtraCasePairs[] = {
+    {0x8A, 0x9A},  // S with caron
+    {0x8C, 0x9C},  // OE ligature
+    {0x8E, 0x9E},  // Z with caron
+    {0x9F, 0xFF},  // Y with diaeresis
+};
+
+template <typename TChar>
+bool IsBlank(TChar c) {
+  return static_cast<uint32_t>(c) <= 0x20;
+}
+
+template <typename TString, typename TView, typename TEqual>
+TString ReplaceAllWith(TView text, TView pattern, TView replacement, TEqual equal) {
+  if (pattern.empty() || text.size() < pattern.size()) return TString(text);
+  TString result;
+  result.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    bool match = i + pattern.size() <= text.size();
+    for (size_t k = 0; match && k < pattern.size(); ++k) match = equal(text[i + k], pattern[k]);
+    if (match) {
+      result.append(replacement);
+      i += pattern.size();
+    } else {
+      result.push_back(text[i]);
+      ++i;
+    }
+  }
+  return result;
+}
+
+char16_t FoldWide(char16_t c) {
+  if (c < 0x100) return static_cast<char16_t>(static_cast<uint8_t>(AnsiLowerChar(static_cast<char>(c))));
+  switch (c) {  // the Windows-1252 letters above U+00FF
+    case 0x0160: return 0x0161;
+    case 0x0152: return 0x0153;
+    case 0x017D: return 0x017E;
+    case 0x0178: return 0x00FF;
+    default: return c;
+  }
+}
+
+}  // namespace
+
+char AnsiLowerChar(char c) {
+  auto u = static_cast<uint8_t>(c);
+  if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
+  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
+  for (const auto& pair : kExtraCasePairs)
+    if (u == pair.Upper) return static_cast<char>(pair.Lower);
+  return c;
+}
+
+char AnsiUpperChar(char c) {
+  auto u = static_cast<uint8_t>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
+  for (const auto& pair : kExtraCasePairs)
+    if (u == pair.Lower) return static_cast<char>(pair.Upper);
+  return c;
+}
+
+std::string AnsiLower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = AnsiLowerChar(c);
+  return result;
+}
+
+std::string AnsiUpper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = AnsiUpperChar(c);
+  return result;
+}
+
+bool SameTextAnsi(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AnsiLowerChar(a[i]) != AnsiLowerChar(b[i])) return false;
+  return true;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameTextAnsi(text.substr(0, prefix.size()), prefix);
+}
+
+std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern, std::string_view replacement) {
+  return ReplaceAllWith<std::string>(text, pattern, replacement,
+                                     [](char a, char b) { return AnsiLowerChar(a) == AnsiLowerChar(b); });
+}
+
+std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view pattern,
+                                std::u16string_view replacement) {
+  return ReplaceAllWith<std::u16string>(text, pattern, replacement,
+                                        [](char16_t a, char16_t b) { return FoldWide(a) == FoldWide(b); });
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
+  return ReplaceAllWith<std::string>(text, pattern, replacement, [](char a, char b) { return a == b; });
+}
+
+std::string Trim(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::u16string Trim(std::u16string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return std::u16string(text.substr(begin, end - begin));
+}
+
+std::string TrimLeft(std::string_view text) {
+  size_t begin = 0;
+  while (begin < text.size() && IsBlank(text[begin])) ++begin;
+  return std::string(text.substr(begin));
+}
+
+std::u16string Wide(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // a lone surrogate
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    auto b = static_cast<uint8_t>(text[i]);
+    uint32_t cp = 0xFFFD;
+    size_t length = 1;
+    if (b < 0x80) {
+      cp = b;
+    } else if ((b & 0xE0) == 0xC0) {
+      length = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      length = 3;
+    } else if ((b & 0xF8) == 0xF0) {
+      length = 4;
+    }
+    if (length > 1) {
+      bool valid = i + length <= text.size();
+      uint32_t value = b & (0x7F >> length);
+      for (size_t k = 1; valid && k < length; ++k) {
+        auto next = static_cast<uint8_t>(text[i + k]);
+        valid = (next & 0xC0) == 0x80;
+        value = (value << 6) | (next & 0x3F);
+      }
+      if (valid) {
+        cp = value;
+      } else {
+        length = 1;  // an invalid sequence: one replacement character per byte
+      }
+    }
+    i += length;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+}  // namespace tailpack

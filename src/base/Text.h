@@ -1,0 +1,44 @@
+#pragma once
+// Text helpers of the core. 8-bit strings are in the ANSI code page; letter
+// case follows the Windows-1252 rules, which agree with ASCII for the letters
+// A to Z. Wide texts are UTF-16.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tailpack {
+
+// Letter case of one ANSI character and of whole texts.
+char AnsiLowerChar(char c);
+char AnsiUpperChar(char c);
+std::string AnsiLower(std::string_view text);
+std::string AnsiUpper(std::string_view text);
+bool SameTextAnsi(std::string_view a, std::string_view b);
+// Only A to Z folded; everything else compared byte for byte.
+bool SameTextAscii(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+// Case-insensitive replace-all that always terminates: every occurrence of
+// Pattern is replaced, and the search continues after the inserted text, so a
+// replacement that contains the pattern is not replaced again. An empty
+// pattern changes nothing.
+std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern, std::string_view replacement);
+std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view pattern,
+                                std::u16string_view replacement);
+// Exact (case-sensitive) replace-all with the same termination rule.
+std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
+
+// Blanks and control characters (everything at or below " ") removed at both ends.
+std::string Trim(std::string_view text);
+std::u16string Trim(std::u16string_view text);
+std::string TrimLeft(std::string_view text);
+
+// ASCII-only text as UTF-16, for program texts in source code.
+std::u16string Wide(std::string_view ascii);
+
+// UTF-8 <-> UTF-16, for the host's terminal and file names (never for ANSI).
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
+
+}  // namespace tailpack

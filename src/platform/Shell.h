@@ -1,0 +1,60 @@
+#pragma once
+// The shell: special folders, links, programs, executable resources.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "base/Bytes.h"
+
+namespace tailpack {
+
+enum class TSpecialFolder {
+  ProgramFiles,
+  StartMenuPrograms,
+  Desktop,
+  AppData,  // the current user's application-data folder
+};
+
+struct TShellLink {
+  std::string LinkFile;       // where the link is saved
+  std::string Target;
+  std::string Arguments;
+  std::string WorkingFolder;
+  std::string IconFile;       // empty: no icon location is set
+  int IconIndex = 0;
+  int ShowCommand = 1;        // SW_SHOWNORMAL
+};
+
+// A started program whose handle was kept.
+class IProcess {
+ public:
+  virtual ~IProcess() = default;
+  // The exit code once the program has ended; nothing while it runs.
+  virtual std::optional<uint32_t> ExitCode() = 0;
+};
+
+struct TStartedProgram {
+  bool Started = false;
+  // Empty when the request went to an already running program.
+  std::unique_ptr<IProcess> Process;
+};
+
+class IShell {
+ public:
+  virtual ~IShell() = default;
+  // The folder without a trailing backslash; nothing when the platform has none.
+  virtual std::optional<std::string> SpecialFolder(TSpecialFolder folder) = 0;
+  // Saves a shell link (on POSIX a desktop entry) at LinkFile.
+  virtual bool CreateLink(const TShellLink& link) = 0;
+  // Replaces the icon-image resource 1 (type RT_ICON, neutral language) of an
+  // executable; false where the platform has no executable resources.
+  virtual bool ReplaceIconImage(const std::string& executable, const TBytes& image) = 0;
+  // Starts a program or document with the default verb in a normal window.
+  virtual TStartedProgram Execute(const std::string& file, const std::string& parameters) = 0;
+  // Opens a document with its default action, maximised; does not wait.
+  virtual bool OpenDocument(const std::string& path) = 0;
+};
+
+}  // namespace tailpack

@@ -1,0 +1,234 @@
+#include "platform/posix/DriveMap.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+#include "base/Text.h"
+#include "platform/HostPaths.h"
+#include "platform/TextCodec.h"
+
+namespace tailpack::posix {
+
+namespace {
+
+std::string DefaultDriveC() {
+  std::string base;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
+    base = data;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::string(home) + "/.local/share";
+  } else {
+    base = "/tmp";
+  }
+  return base + "/tailpack/drive_c";
+}
+
+void MakeFolders(const std::string& path) {
+  for (size_t i = 1; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
+}
+
+std::optional<TDriveType> TypeFromWord(const std::string& word) {
+  std::string lower = AnsiLower(word);
+  if (lower == "fixed") return TDriveType::Fixed;
+  if (lower == "removable") return TDriveType::Removable;
+  if (lower == "cdrom") return TDriveType::CdRom;
+  if (lower == "remote") return TDriveType::Remote;
+  if (lower == "ram") return TDriveType::RamDisk;
+  return std::nullopt;
+}
+
+std::string StripTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::vector<TDrive> ParseDrives(const char* variable) {
+  std::vector<TDrive> drives;
+  auto put = [&drives](TDrive drive) {
+    auto same = std::find_if(drives.begin(), drives.end(), [&](const TDrive& d) { return d.Letter == drive.Letter; });
+    if (same != drives.end()) *same = drive; else drives.push_back(drive);
+  };
+  if (variable && *variable) {
+    std::string text = variable;
+    size_t start = 0;
+    while (start <= text.size()) {
+      size_t end = text.find(';', start);
+      if (end == std::string::npos) end = text.size();
+      std::string item = Trim(text.substr(start, end - start));
+      start = end + 1;
+      if (item.size() < 3 || item[1] != '=') continue;
+      char letter = AnsiUpperChar(item[0]);
+      if (letter < 'A' || letter > 'Z') continue;
+      TDrive drive{letter, item.substr(2), TDriveType::Fixed};
+      size_t colon = drive.HostRoot.rfind(':');
+      if (colon != std::string::npos) {
+        if (auto type = TypeFromWord(drive.HostRoot.substr(colon + 1))) {
+          drive.Type = *type;
+          drive.HostRoot.resize(colon);
+        }
+      }
+      drive.HostRoot = StripTrailingSlashes(drive.HostRoot);
+      if (!drive.HostRoot.empty()) put(drive);
+    }
+  } else {
+    std::string c = DefaultDriveC();
+    MakeFolders(c);
+    put(TDrive{'C', c, TDriveType::Fixed});
+  }
+  if (std::none_of(drives.begin(), drives.end(), [](const TDrive& d) { return d.Letter == 'Z'; }))
+    put(TDrive{'Z', "/", TDriveType::Fixed});
+  std::sort(drives.begin(), drives.end(), [](const TDrive& a, const TDrive& b) { return a.Letter < b.Letter; });
+  return drives;
+}
+
+// Splits a Windows path after its root into components, resolving "." and
+// ".." lexically as Windows does; ".." never climbs above the root.
+std::vector<std::string> Components(const std::string& rest) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string part = rest.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  return parts;
+}
+
+bool HostExists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// Appends one component, matching an existing name case-insensitively.
+std::string AppendComponent(const std::string& folder, const std::string& ansiName) {
+  std::string base = folder == "/" ? "" : folder;
+  std::string exact = base + "/" + AnsiToHostName(ansiName);
+  if (HostExists(exact)) return exact;
+  if (DIR* dir = opendir(folder.c_str())) {
+    std::string found;
+    while (dirent* entry = readdir(dir)) {
+      if (SameTextAnsi(HostNameToAnsi(entry->d_name), ansiName)) {
+        found = entry->d_name;
+        break;
+      }
+    }
+    closedir(dir);
+    if (!found.empty()) return base + "/" + found;
+  }
+  return exact;
+}
+
+}  // namespace
+
+std::vector<TDrive> CurrentDrives() {
+  // Tests change the variable between cases; parse again only when it changes.
+  static std::mutex lock;
+  static std::string lastText = "\x01";
+  static std::vector<TDrive> drives;
+  std::lock_guard guard(lock);
+  const char* variable = std::getenv("TAILPACK_DRIVES");
+  std::string text = variable ? variable : "";
+  if (text != lastText) {
+    drives = ParseDrives(variable);
+    lastText = text;
+  }
+  return drives;
+}
+
+std::optional<TDrive> FindDrive(char letter) {
+  letter = AnsiUpperChar(letter);
+  for (const TDrive& drive : CurrentDrives())
+    if (drive.Letter == letter) return drive;
+  return std::nullopt;
+}
+
+std::string AnsiToHostName(const std::string& ansi) { return Utf16ToUtf8(AnsiToWide(ansi)); }
+std::string HostNameToAnsi(const std::string& hostName) { return WideToAnsi(Utf8ToUtf16(hostName)); }
+
+std::optional<std::string> ToHostPath(const std::string& windowsPath) {
+  if (windowsPath.empty()) return std::nullopt;
+  std::string path = windowsPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  if (path.rfind("\\\\", 0) == 0) return std::nullopt;  // network paths have no host form
+  std::string host;
+  std::string rest;
+  if (path.size() >= 2 && path[1] == ':') {
+    auto drive = FindDrive(path[0]);
+    if (!drive) return std::nullopt;
+    host = drive->HostRoot;
+    rest = path.substr(2);
+  } else if (path[0] == '\\') {
+    auto drive = FindDrive('C');
+    if (!drive) return std::nullopt;
+    host = drive->HostRoot;
+    rest = path;
+  } else {
+    host = ".";  // relative to the current folder
+    rest = path;
+  }
+  for (const std::string& part : Components(rest)) host = AppendComponent(host, part);
+  return host;
+}
+
+}  // namespace tailpack::posix
+
+namespace tailpack {
+
+std::optional<std::string> HostPathFromWindows(const std::string& windowsPath) {
+  return posix::ToHostPath(windowsPath);
+}
+
+std::optional<std::string> WindowsPathFromHost(const std::string& hostPath) {
+  std::string absolute = hostPath;
+  if (absolute.empty() || absolute[0] != '/') {
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return std::nullopt;
+    absolute = std::string(cwd) + "/" + hostPath;
+  }
+  // Lexical clean-up of "." and "..".
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= absolute.size()) {
+    size_t end = absolute.find('/', start);
+    if (end == std::string::npos) end = absolute.size();
+    std::string part = absolute.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string clean;
+  for (const auto& part : parts) clean += "/" + part;
+  if (clean.empty()) clean = "/";
+
+  std::optional<posix::TDrive> best;
+  for (const posix::TDrive& drive : posix::CurrentDrives()) {
+    const std::string& root = drive.HostRoot;
+    bool covers = root == "/" || clean == root || clean.rfind(root + "/", 0) == 0;
+    if (covers && (!best || root.size() > best->HostRoot.size())) best = drive;
+  }
+  if (!best) return std::nullopt;
+  std::string rest = best->HostRoot == "/" ? clean : clean.substr(best->HostRoot.size());
+  std::string windows = std::string(1, best->Letter) + ":";
+  for (char c : posix::HostNameToAnsi(rest)) windows += c == '/' ? '\\' : c;
+  if (windows.size() == 2) windows += '\\';
+  return windows;
+}
+
+}  // namespace tailpack

@@ -1,0 +1,42 @@
+#include "base/Text.h"
+
+#include <gtest/gtest.h>
+
+namespace tailpack {
+namespace {
+
+TEST(ReplaceAllNoCase, ReplacesEveryOccurrenceInAnyCase) {
+  EXPECT_EQ(ReplaceAllNoCase(std::string("a<BR>b<br>c"), "<br>", "\r"), "a\rb\rc");
+  EXPECT_EQ(ReplaceAllNoCase(std::u16string(u"x $InstDir y"), u"$INSTDIR", u"C:\\A"), u"x C:\\A y");
+}
+
+TEST(ReplaceAllNoCase, TerminatesWhenTheValueHoldsThePattern) {
+  EXPECT_EQ(ReplaceAllNoCase(std::string("$INSTDIR\\a"), "$INSTDIR", "C:\\$INSTDIR"), "C:\\$INSTDIR\\a");
+  EXPECT_EQ(ReplaceAllNoCase(std::u16string(u"%A%%A%"), u"%A%", u"%A%%A%"), u"%A%%A%%A%%A%");
+}
+
+TEST(ReplaceAllNoCase, EmptyPatternChangesNothing) {
+  EXPECT_EQ(ReplaceAllNoCase(std::string("abc"), "", "x"), "abc");
+}
+
+TEST(AnsiCase, FoldsWindows1252Letters) {
+  EXPECT_EQ(AnsiLower("ABC\xC4\xD6\xDC\x8A"), "abc\xE4\xF6\xFC\x9A");
+  EXPECT_EQ(AnsiUpper("setupinfo\xE9"), "SETUPINFO\xC9");
+  EXPECT_EQ(AnsiLower("\xD7"), "\xD7");  // the multiplication sign has no case
+  EXPECT_TRUE(SameTextAnsi("SetupInfo", "SETUPINFO"));
+  EXPECT_FALSE(SameTextAscii("\xC4", "\xE4"));
+}
+
+TEST(Utf8, RoundTripsAllPlanes) {
+  std::u16string text = u"A\u00e9\u20ac\U0001F600";
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+  EXPECT_EQ(Utf16ToUtf8(u"\u00e9"), "\xC3\xA9");
+}
+
+TEST(Trim, RemovesBlanksAndControlsAtBothEnds) {
+  EXPECT_EQ(Trim(std::string(" \t a b \r\n")), "a b");
+  EXPECT_EQ(Trim(std::string("   ")), "");
+}
+
+}  // namespace
+}  // namespace tailpack
