@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need.
+set -euo pipefail
+packages=(cmake ninja-build g++ zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+  libcli11-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev wine xvfb xauth)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "All build packages are installed."
+  exit 0
+fi
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
