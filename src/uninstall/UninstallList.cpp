@@ -1,0 +1,139 @@
+#include "uninstall/UninstallList.h"
+
+#include <algorithm>
+
+#include "base/BufferManager.h"
+#include "base/PakString.h"
+#include "base/Text.h"
+#include "platform/Platform.h"
+#include "setup/PathVariables.h"
+#include "uninstall/Cipher.h"
+#include "uninstall/CipherKeys.h"
+
+namespace tailpack {
+
+namespace {
+
+constexpr size_t kMaxEntries = 0xFFFF;
+constexpr size_t kMaxStringLength = 0xFFFF;
+
+bool ContainsAsciiNoCase(const std::vector<std::string>& list, const std::string& text) {
+  return std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return SameTextAscii(entry, text); });
+}
+
+}  // namespace
+
+TUninstallList::TUninstallList(const TPathVariables* variables) : variables_(variables) {}
+
+void TUninstallList::Clear() {
+  Files.clear();
+  RegistryValues.clear();
+  Folders.clear();
+}
+
+bool TUninstallList::ContainsFile(const std::string& path) const { return ContainsAsciiNoCase(Files, path); }
+
+bool TUninstallList::ContainsRegistryValue(const std::string& line) const {
+  return ContainsAsciiNoCase(RegistryValues, line);
+}
+
+void TUninstallList::AddFile(const std::string& path) {
+  const TPathVariables& variables = variables_ ? *variables_ : PathVariables();
+  std::string compact = variables.CompactPathVars(path);
+  if (!ContainsFile(compact)) Files.push_back(compact);
+}
+
+void TUninstallList::AddRegistryValue(const std::string& line) {
+  if (!ContainsRegistryValue(line)) RegistryValues.push_back(line);
+}
+
+void TUninstallList::AddFolder(const std::string& path) { Folders.push_back(path); }
+
+std::string TUninstallList::LogPath(const std::string& folder, const std::string& prefix) {
+  return folder + "\\" + prefix + "install.log";
+}
+
+TBytes TUninstallList::Serialize() const {
+  TBytes bytes;
+  AppendU16(bytes, static_cast<uint16_t>(Files.size()));
+  AppendU16(bytes, static_cast<uint16_t>(RegistryValues.size()));
+  AppendU16(bytes, static_cast<uint16_t>(Folders.size()));
+  for (const auto* list : {&Files, &RegistryValues, &Folders})
+    for (const std::string& entry : *list) AppendPakString(bytes, EncryptWithDigitKey(kUninstallLogKey, entry));
+  return bytes;
+}
+
+TLogLoad TUninstallList::Deserialize(const uint8_t* data, uint32_t size) {
+  Clear();
+  TBufferManager reader(data, size);
+  uint16_t counts[3] = {reader.ReadU16(), reader.ReadU16(), reader.ReadU16()};
+  std::vector<std::string>* lists[3] = {&Files, &RegistryValues, &Folders};
+  for (int list = 0; list < 3 && !reader.Overrun(); ++list) {
+    for (uint16_t i = 0; i < counts[list]; ++i) {
+      std::string entry = reader.ReadString();
+      if (reader.Overrun()) break;  // a partial string is never replayed
+      lists[list]->push_back(DecryptWithDigitKey(kUninstallLogKey, entry));
+    }
+  }
+  return reader.Overrun() ? TLogLoad::Damaged : TLogLoad::Loaded;
+}
+
+TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string& prefix) const {
+  std::string path = LogPath(folder, prefix);
+  for (const auto* list : {&Files, &RegistryValues, &Folders}) {
+    if (list->size() > kMaxEntries)
+      return TStatus::Failure("Too many entries for the uninstall log \"" + path + "\"");
+    for (const std::string& entry : *list)
+      if (entry.size() > kMaxStringLength)
+        return TStatus::Failure("An entry is too long for the uninstall log \"" + path + "\"");
+  }
+  TBytes bytes = Serialize();
+  ::tailpack::Files().Delete(path);
+  auto file = ::tailpack::Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
+  if (!file) return TStatus::Failure("Cannot create the uninstall log \"" + path + "\"");
+  bool complete = file->Write(bytes.data(), static_cast<uint32_t>(bytes.size())) == bytes.size() && file->Flush();
+  file.reset();
+  if (!complete) {
+    ::tailpack::Files().Delete(path);
+    return TStatus::Failure("Cannot write the uninstall log \"" + path + "\" completely");
+  }
+  return TStatus::Success();
+}
+
+TLogLoad TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
+  std::string path = LogPath(folder, prefix);
+  if (!::tailpack::Files().FileExists(path)) return TLogLoad::Missing;
+  auto file = ::tailpack::Files().Open(path, TFileMode::OpenRead, TFileShare::Read);
+  if (!file) return TLogLoad::Missing;
+  TBytes bytes(static_cast<size_t>(std::min<uint64_t>(file->Size().value_or(0), 0xFFFFFFFFu)));
+  if (!bytes.empty()) bytes.resize(file->Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
+  return Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+std::string MakeRegistryLine(const std::string& root, const std::string& key, const std::string& name,
+                             const std::string& data) {
+  return "\"" + root + "\" \"" + key + "\" \"" + name + "\" \"" + data + "\"";
+}
+
+std::vector<std::string> SplitRegistryLine(const std::string& line) {
+  std::vector<std::string> fields;
+  std::string rest = Trim(line);
+  while (fields.size() < 4 && !rest.empty()) {
+    size_t end = 0;
+    bool quoted = false;
+    while (end < rest.size()) {
+      char c = rest[end];
+      if (c == '"') quoted = !quoted;
+      else if (!quoted && (c == ' ' || c == '\t')) break;
+      ++end;
+    }
+    std::string field;
+    for (char c : rest.substr(0, end))
+      if (c != '"') field.push_back(c);
+    fields.push_back(field);
+    rest = Trim(rest.substr(end));
+  }
+  return fields;
+}
+
+}  // namespace tailpack

@@ -1,0 +1,67 @@
+#pragma once
+// What an installation put on the machine: files, registry values and created
+// folders, saved enciphered as "install.log" so the uninstaller can take them
+// away again.
+
+#include <string>
+#include <vector>
+
+#include "base/Bytes.h"
+#include "base/InstallRecorder.h"
+#include "base/Status.h"
+
+namespace tailpack {
+
+class TPathVariables;
+
+enum class TLogLoad {
+  Loaded,
+  Missing,  // no such file; the lists were left as they were
+  Damaged,  // the file ends early: the complete entries were kept
+};
+
+class TUninstallList final : public IInstallRecorder {
+ public:
+  // Files are recorded in the compact form of these variables.
+  explicit TUninstallList(const TPathVariables* variables = nullptr);
+
+  std::vector<std::string> Files;
+  std::vector<std::string> RegistryValues;
+  std::vector<std::string> Folders;
+
+  void Clear();
+  // Case-insensitive (A to Z) membership tests.
+  bool ContainsFile(const std::string& path) const;
+  bool ContainsRegistryValue(const std::string& line) const;
+  // Records a file in compact form, once.
+  void AddFile(const std::string& path) override;
+  // Records a registry line, once.
+  void AddRegistryValue(const std::string& line);
+  // Records a created folder; the same folder may come twice.
+  void AddFolder(const std::string& path) override;
+
+  // Replaces Folder\<Prefix>install.log. Fails (and writes nothing) when a
+  // list or a string is too long for the format, and when the file cannot be
+  // written completely.
+  TStatus SaveToFile(const std::string& folder, const std::string& prefix) const;
+  TLogLoad LoadFromFile(const std::string& folder, const std::string& prefix);
+
+  // The log's bytes, and the lists back from them.
+  TBytes Serialize() const;
+  TLogLoad Deserialize(const uint8_t* data, uint32_t size);
+
+  static std::string LogPath(const std::string& folder, const std::string& prefix);
+
+ private:
+  const TPathVariables* variables_;
+};
+
+// A registry record: four double-quoted fields (root, key, value name, data)
+// separated by single spaces.
+std::string MakeRegistryLine(const std::string& root, const std::string& key, const std::string& name,
+                             const std::string& data);
+// The fields of a registry record, at most four: each runs to the first blank
+// or tab outside double quotes, with every double quote removed.
+std::vector<std::string> SplitRegistryLine(const std::string& line);
+
+}  // namespace tailpack

@@ -1,0 +1,109 @@
+#include "uninstall/UninstallList.h"
+
+#include <gtest/gtest.h>
+
+#include "base/FileHelpers.h"
+#include "platform/Platform.h"
+#include "setup/PathVariables.h"
+#include "support/TempFolder.h"
+#include "uninstall/Cipher.h"
+#include "uninstall/CipherKeys.h"
+
+namespace tailpack {
+namespace {
+
+using test::ReadFile;
+using test::TempFolderTest;
+
+class UninstallListTest : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    installDir_ = "C:\\Games\\Demo";
+    variables_.InstallDir = &installDir_;
+    variables_.AppDataFolder = [] { return std::optional<std::string>(); };
+  }
+  std::string installDir_;
+  TPathVariables variables_;
+};
+
+TEST_F(UninstallListTest, FilesAreCompactedAndKeptOnce) {
+  TUninstallList list(&variables_);
+  list.AddFile("C:\\Games\\A.dat");
+  list.AddFile("c:\\games\\a.DAT");
+  list.AddFile("C:\\Games\\Demo\\readme.txt");
+  EXPECT_EQ(list.Files, (std::vector<std::string>{"C:\\Games\\A.dat", "$INSTDIR\\readme.txt"}));
+  list.AddRegistryValue(MakeRegistryLine("HKCU", "Software\\Demo", "", "x"));
+  list.AddRegistryValue(MakeRegistryLine("hkcu", "software\\demo", "", "X"));
+  EXPECT_EQ(list.RegistryValues.size(), 1u);
+  list.AddFolder("C:\\A\\");
+  list.AddFolder("C:\\A\\");
+  EXPECT_EQ(list.Folders.size(), 2u);  // folders may repeat
+}
+
+TEST_F(UninstallListTest, AnEmptyListIsSixZeroBytes) {
+  TUninstallList list(&variables_);
+  ASSERT_TRUE(list.SaveToFile(temp_.Path(), ""));
+  EXPECT_EQ(ReadFile(temp_ / "install.log"), TBytes(6, 0));
+}
+
+TEST_F(UninstallListTest, SaveAndLoadRestoreEveryListByteForByte) {
+  TUninstallList list(&variables_);
+  list.Files = {"$INSTDIR\\a.txt", "", std::string("odd\0\xFF", 5)};
+  list.RegistryValues = {MakeRegistryLine("HKLM", "Software\\Demo", "Path", "$INSTDIR")};
+  list.Folders = {"C:\\Games\\Demo\\", "C:\\Games\\Demo\\data"};
+  ASSERT_TRUE(list.SaveToFile(temp_.Path(), "Demo_"));
+
+  TBytes bytes = ReadFile(temp_ / "Demo_install.log");
+  ASSERT_GE(bytes.size(), 6u + 2 + 14);
+  EXPECT_EQ(GetU16(bytes.data()), 3u);
+  EXPECT_EQ(GetU16(bytes.data() + 6), 14u);  // enciphered strings keep their length
+  EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 22), EncryptWithDigitKey(kUninstallLogKey, "$INSTDIR\\a.txt"));
+
+  TUninstallList loaded(&variables_);
+  loaded.AddFile("C:\\stale");
+  ASSERT_EQ(loaded.LoadFromFile(temp_.Path(), "Demo_"), TLogLoad::Loaded);
+  EXPECT_EQ(loaded.Files, list.Files);
+  EXPECT_EQ(loaded.RegistryValues, list.RegistryValues);
+  EXPECT_EQ(loaded.Folders, list.Folders);
+}
+
+TEST_F(UninstallListTest, MissingAndDamagedLogs) {
+  TUninstallList list(&variables_);
+  list.AddFile("C:\\kept");
+  EXPECT_EQ(list.LoadFromFile(temp_.Path(), "none_"), TLogLoad::Missing);
+  EXPECT_EQ(list.Files.size(), 1u);  // records made earlier survive
+
+  TUninstallList full(&variables_);
+  full.Files = {"first", "second"};
+  TBytes bytes = full.Serialize();
+  bytes.resize(bytes.size() - 2);  // the second string is cut short
+  EXPECT_EQ(list.Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size())), TLogLoad::Damaged);
+  EXPECT_EQ(list.Files, (std::vector<std::string>{"first"}));
+}
+
+TEST_F(UninstallListTest, RefusesListsTheFormatCannotHold) {
+  TUninstallList list(&variables_);
+  list.Files.assign(65536, "x");
+  EXPECT_FALSE(list.SaveToFile(temp_.Path(), ""));
+  list.Files = {std::string(65536, 'y')};
+  EXPECT_FALSE(list.SaveToFile(temp_.Path(), ""));
+  EXPECT_FALSE(Files().Exists(temp_ / "install.log"));
+}
+
+TEST(RegistryLine, SplitsQuotedFields) {
+  struct TCase {
+    std::string Line;
+    std::vector<std::string> Fields;
+  } cases[] = {
+      {MakeRegistryLine("HKCU", "Software\\My App", "", "a b"), {"HKCU", "Software\\My App", "", "a b"}},
+      {"  \"HKLM\"\t \"Key\"  \"Name\" \"data\" \"extra\"", {"HKLM", "Key", "Name", "data"}},
+      {"HKCR Proto", {"HKCR", "Proto"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Line);
+    EXPECT_EQ(SplitRegistryLine(c.Line), c.Fields);
+  }
+}
+
+}  // namespace
+}  // namespace tailpack
