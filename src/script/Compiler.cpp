@@ -1,0 +1,121 @@
+#include "script/Compiler.h"
+
+#include "base/FileHelpers.h"
+#include "base/Text.h"
+#include "platform/Platform.h"
+
+namespace tailpack {
+
+void TCompilerFileList::Reset() {
+  Groups.clear();
+  EnsureGroup(0, "");
+  AddedCount = 0;
+  GroupCounter = 0;
+  RegKeySlot = 0;
+}
+
+void TCompilerFileList::EnsureGroup(int32_t number, const std::string& name) {
+  if (number < 0 || static_cast<size_t>(number) < Groups.size()) return;
+  Groups.resize(static_cast<size_t>(number) + 1);
+  Groups[static_cast<size_t>(number)].Name = AnsiLower(name);
+}
+
+void TCompiler::Warn(const std::string& text) const {
+  if (OnWarning) OnWarning(text);
+}
+
+void TCompiler::Log(const std::string& text) const {
+  if (OnLog) OnLog(text);
+}
+
+void TCompiler::AddPath(const std::string& path, int32_t group, const std::string& prefix, bool absolute,
+                        const std::string& groupName) {
+  FileList.EnsureGroup(group, groupName);
+  std::string full = absolute || SourceFolder.empty() ? path : SourceFolder + "\\" + path;
+  if (!Files().FolderExists(full)) {
+    if (Files().FileExists(full)) AddSourceFile(full, ExtractFileName(full), prefix, group);
+    return;
+  }
+  std::deque<std::string> queue{full};
+  while (!queue.empty()) WalkFolder(queue, full, group, prefix);
+}
+
+std::string TCompiler::LayoutIconPath() const {
+  std::string layout = Info.Pages;
+  if (!layout.empty() && layout.back() != '\\' && layout.back() != '/') layout += '\\';
+  return AnsiLower(ProgramFolder + "\\layout\\" + layout + "icon.ico");
+}
+
+void TCompiler::WalkFolder(std::deque<std::string>& queue, const std::string& root, int32_t group,
+                           const std::string& prefix) {
+  std::string folder = queue.front();
+  queue.pop_front();
+  // The pattern is the folder's path and "*.*" with no separator between
+  // them, so only a folder written with its trailing "\" is listed.
+  if (folder.empty() || folder.back() != '\\') return;
+  std::string icon = LayoutIconPath();
+  for (const TFolderEntry& entry : Files().FindFiles(folder + "*.*")) {
+    std::string full = folder + entry.Name;
+    if (entry.IsFolder()) {
+      queue.push_back(full + "\\");
+    } else if (AnsiLower(full) != icon) {
+      AddSourceFile(full, full.substr(root.size()), prefix, group);
+    }
+  }
+}
+
+void TCompiler::AddSourceFile(const std::string& source, const std::string& entryName, const std::string& prefix,
+                              int32_t group) {
+  if (!Files().FileExists(source)) return;
+  Log("Adding To List " + entryName + " Current Count: " + std::to_string(FileList.AddedCount));
+  FileList.EnsureGroup(group, "");
+  const std::string& name = FileList.Groups[static_cast<size_t>(group)].Name;
+  if (group != 0 && !name.empty()) {
+    for (size_t other = 1; other < FileList.Groups.size(); ++other) {
+      if (static_cast<int32_t>(other) == group || FileList.Groups[other].Name != name) continue;
+      for (TFile& file : FileList.Groups[other].Files) {
+        if (SameTextAnsi(file.EntryName, entryName)) {
+          file.Source = source;
+          file.EntryName = entryName;
+          Warn("Replacing Previous Instance of " + entryName);
+          return;
+        }
+      }
+    }
+  }
+  int32_t target = group;
+  if (group != 0 && !name.empty()) {
+    for (size_t other = 1; other < FileList.Groups.size(); ++other) {
+      if (FileList.Groups[other].Name == name) {
+        target = static_cast<int32_t>(other);
+        break;
+      }
+    }
+  }
+  FileList.Groups[static_cast<size_t>(target)].Files.push_back(TFile{source, prefix + entryName, target});
+  ++FileList.AddedCount;
+}
+
+bool TCompiler::ResolveLabel(TCompLine& line, size_t index, bool zeroMeansNone) {
+  if (index >= line.Params.size()) return false;
+  std::string& label = line.Params[index];
+  if (zeroMeansNone && label == "0") {
+    label = "-1";
+    return true;
+  }
+  for (const TCompLine& candidate : Lines.Lines) {
+    if (candidate.CommandIndex == 0 && !candidate.Params.empty() && AnsiLower(candidate.Params[0]) == AnsiLower(label)) {
+      label = std::to_string(candidate.Row);
+      return true;
+    }
+  }
+  // A target that is already a row number stands as it is.
+  bool decimal = !label.empty() && label.find_first_not_of("0123456789", label[0] == '-' ? 1 : 0) == std::string::npos &&
+                 label != "-";
+  if (decimal) return true;
+  Error.Message = "Label not found - " + label;
+  Error.Line = line.Row;
+  return false;
+}
+
+}  // namespace tailpack

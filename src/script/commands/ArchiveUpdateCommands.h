@@ -1,0 +1,34 @@
+#pragma once
+// Updates of the installed software's own archives: "zrpupdate",
+// "zrpofficial", "duplicateentry", "vfsupdate".
+
+#include "script/CommandClass.h"
+
+namespace tailpack {
+
+class TZRPUpdateCommand final : public TCommandClass {
+ public:
+  TZRPUpdateCommand() : TCommandClass("zrpupdate", 3) {}
+  bool Compile(TCompiler& compiler, int32_t row) override;
+  uint8_t FileKind() const override { return 2; }
+};
+
+class TZRPOfficialCommand final : public TCommandClass {
+ public:
+  TZRPOfficialCommand() : TCommandClass("zrpofficial", 3) {}
+  bool Compile(TCompiler& compiler, int32_t row) override;
+};
+
+class TDuplicateEntryCommand final : public TCommandClass {
+ public:
+  TDuplicateEntryCommand() : TCommandClass("duplicateentry", 3) {}
+};
+
+class TVFSUpdateCommand final : public TCommandClass {
+ public:
+  TVFSUpdateCommand() : TCommandClass("vfsupdate", 2) {}
+  bool Compile(TCompiler& compiler, int32_t row) override;
+  uint8_t FileKind() const override { return 2; }
+};
+
+}  // namespace tailpack

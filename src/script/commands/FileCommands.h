@@ -1,0 +1,41 @@
+#pragma once
+// Files on disk: "file" (a data group), "delete", "copyfile", "rename",
+// "createdirectory", "rmdir".
+
+#include "script/CommandClass.h"
+
+namespace tailpack {
+
+class TFileCommand final : public TCommandClass {
+ public:
+  TFileCommand() : TCommandClass("file", 1) {}
+  bool Compile(TCompiler& compiler, int32_t row) override;
+  uint8_t FileKind() const override { return 1; }
+};
+
+class TDeleteCommand final : public TCommandClass {
+ public:
+  TDeleteCommand() : TCommandClass("delete", 1) {}
+};
+
+class TCopyFileCommand final : public TCommandClass {
+ public:
+  TCopyFileCommand() : TCommandClass("copyfile", 2) {}
+};
+
+class TRenameCommand final : public TCommandClass {
+ public:
+  TRenameCommand() : TCommandClass("rename", 2) {}
+};
+
+class TCreateDirectoryCommand final : public TCommandClass {
+ public:
+  TCreateDirectoryCommand() : TCommandClass("createdirectory", 1) {}
+};
+
+class TRMDirCommand final : public TCommandClass {
+ public:
+  TRMDirCommand() : TCommandClass("rmdir", 2) {}
+};
+
+}  // namespace tailpack

@@ -1,0 +1,29 @@
+#pragma once
+// Connections to the system: "writeregstr", "writeregstr_url",
+// "createshortcut", "execute".
+
+#include "script/CommandClass.h"
+
+namespace tailpack {
+
+class TWriteRegStrCommand final : public TCommandClass {
+ public:
+  TWriteRegStrCommand() : TCommandClass("writeregstr", 4) {}
+};
+
+class TWriteRegStr_URLCommand final : public TCommandClass {
+ public:
+  TWriteRegStr_URLCommand() : TCommandClass("writeregstr_url", 3) {}
+};
+
+class TCreateShortCutCommand final : public TCommandClass {
+ public:
+  TCreateShortCutCommand() : TCommandClass("createshortcut", 3) {}
+};
+
+class TExecuteCommand final : public TCommandClass {
+ public:
+  TExecuteCommand() : TCommandClass("execute", 1) {}
+};
+
+}  // namespace tailpack
