@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {
@@ -116,63 +117,6 @@ TEST(SetupInfo, TruncatedRecordReadsAsFarAsTheDataGoes) {
   }
 }
 
-// A file system whose files accept at most Limit bytes in all, like a disk
-// that fills up.
-class TShortWriteFileSystem final : public IFileSystem {
- public:
-  TShortWriteFileSystem(IFileSystem& inner, uint32_t limit) : inner_(inner), limit_(limit) {}
-
-  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
-    auto file = inner_.Open(path, mode, share);
-    return file ? std::make_unique<TShortFile>(std::move(file), limit_) : nullptr;
-  }
-  std::optional<uint32_t> Attributes(const std::string& path) override { return inner_.Attributes(path); }
-  bool SetAttributes(const std::string& path, uint32_t attributes) override {
-    return inner_.SetAttributes(path, attributes);
-  }
-  std::vector<TFolderEntry> FindFiles(const std::string& pattern) override { return inner_.FindFiles(pattern); }
-  bool CreateFolder(const std::string& path) override { return inner_.CreateFolder(path); }
-  bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
-  bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
-    return inner_.Copy(source, destination, failIfExists);
-  }
-  bool Rename(const std::string& oldPath, const std::string& newPath) override {
-    return inner_.Rename(oldPath, newPath);
-  }
-  bool Delete(const std::string& path) override { return inner_.Delete(path); }
-  std::string TempFolder() override { return inner_.TempFolder(); }
-  std::optional<std::string> CreatePrivateFolder(const std::string& parent) override {
-    return inner_.CreatePrivateFolder(parent);
-  }
-  std::vector<std::string> LogicalDrives() override { return inner_.LogicalDrives(); }
-  TDriveType DriveType(const std::string& root) override { return inner_.DriveType(root); }
-  std::optional<uint64_t> FreeSpace(const std::string& root) override { return inner_.FreeSpace(root); }
-
- private:
-  class TShortFile final : public IFile {
-   public:
-    TShortFile(std::unique_ptr<IFile> inner, uint32_t limit) : inner_(std::move(inner)), left_(limit) {}
-    uint32_t Read(void* buffer, uint32_t count) override { return inner_->Read(buffer, count); }
-    uint32_t Write(const void* buffer, uint32_t count) override {
-      uint32_t written = inner_->Write(buffer, std::min(count, left_));
-      left_ -= written;
-      return written;
-    }
-    bool Seek(uint64_t position) override { return inner_->Seek(position); }
-    std::optional<uint64_t> Position() override { return inner_->Position(); }
-    std::optional<uint64_t> Size() override { return inner_->Size(); }
-    bool Truncate() override { return inner_->Truncate(); }
-    bool Flush() override { return inner_->Flush(); }
-
-   private:
-    std::unique_ptr<IFile> inner_;
-    uint32_t left_;
-  };
-
-  IFileSystem& inner_;
-  uint32_t limit_;
-};
-
 TEST_F(SetupInfoFile, SaveReportsFailuresAndLeavesNoCutFile) {
   TSetupInfoFile file;
   file.Info = SampleInfo();
@@ -181,7 +125,7 @@ TEST_F(SetupInfoFile, SaveReportsFailuresAndLeavesNoCutFile) {
 
   std::string path = temp_ / "SIF.temp";
   {
-    TShortWriteFileSystem shortDisk(Files(), 20);
+    test::TShortWriteFileSystem shortDisk(Files(), 20);
     TFileSystemOverride override(shortDisk);
     TStatus status = file.SaveToFile(path);
     EXPECT_FALSE(status);

@@ -1,0 +1,94 @@
+#pragma once
+// A file system that hands every call to another one, so a test can change
+// just the part it is about (where the temporary folder is, how much a file
+// takes before the disk is full) and install it with TFileSystemOverride.
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "platform/FileSystem.h"
+
+namespace tailpack::test {
+
+class TForwardingFileSystem : public IFileSystem {
+ public:
+  explicit TForwardingFileSystem(IFileSystem& inner) : inner_(inner) {}
+
+  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
+    return inner_.Open(path, mode, share);
+  }
+  std::optional<uint32_t> Attributes(const std::string& path) override { return inner_.Attributes(path); }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return inner_.SetAttributes(path, attributes);
+  }
+  std::vector<TFolderEntry> FindFiles(const std::string& pattern) override { return inner_.FindFiles(pattern); }
+  bool CreateFolder(const std::string& path) override { return inner_.CreateFolder(path); }
+  bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+  bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
+    return inner_.Copy(source, destination, failIfExists);
+  }
+  bool Rename(const std::string& oldPath, const std::string& newPath) override {
+    return inner_.Rename(oldPath, newPath);
+  }
+  bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  std::string TempFolder() override { return inner_.TempFolder(); }
+  std::optional<std::string> CreatePrivateFolder(const std::string& parent) override {
+    return inner_.CreatePrivateFolder(parent);
+  }
+  std::vector<std::string> LogicalDrives() override { return inner_.LogicalDrives(); }
+  TDriveType DriveType(const std::string& root) override { return inner_.DriveType(root); }
+  std::optional<uint64_t> FreeSpace(const std::string& root) override { return inner_.FreeSpace(root); }
+
+ protected:
+  IFileSystem& inner_;
+};
+
+// Files opened through it accept at most Limit bytes each, like a disk that
+// fills up while a file is written.
+class TShortWriteFileSystem : public TForwardingFileSystem {
+ public:
+  TShortWriteFileSystem(IFileSystem& inner, uint32_t limit) : TForwardingFileSystem(inner), limit_(limit) {}
+
+  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
+    auto file = inner_.Open(path, mode, share);
+    if (!file) return nullptr;
+    return std::make_unique<TShortFile>(std::move(file), limit_);
+  }
+
+ private:
+  class TShortFile final : public IFile {
+   public:
+    TShortFile(std::unique_ptr<IFile> inner, uint32_t limit) : inner_(std::move(inner)), left_(limit) {}
+    uint32_t Read(void* buffer, uint32_t count) override { return inner_->Read(buffer, count); }
+    uint32_t Write(const void* buffer, uint32_t count) override {
+      uint32_t written = inner_->Write(buffer, std::min(count, left_));
+      left_ -= written;
+      return written;
+    }
+    bool Seek(uint64_t position) override { return inner_->Seek(position); }
+    std::optional<uint64_t> Position() override { return inner_->Position(); }
+    std::optional<uint64_t> Size() override { return inner_->Size(); }
+    bool Truncate() override { return inner_->Truncate(); }
+    bool Flush() override { return inner_->Flush(); }
+
+   private:
+    std::unique_ptr<IFile> inner_;
+    uint32_t left_;
+  };
+
+  uint32_t limit_;
+};
+
+// Reports Folder as the system's temporary folder.
+class TTempFolderRedirect : public TForwardingFileSystem {
+ public:
+  TTempFolderRedirect(IFileSystem& inner, std::string folder)
+      : TForwardingFileSystem(inner), folder_(std::move(folder)) {}
+  std::string TempFolder() override { return folder_; }
+
+ private:
+  std::string folder_;
+};
+
+}  // namespace tailpack::test
