@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 
 #include "base/Text.h"
@@ -15,23 +16,6 @@
 namespace tailpack::posix {
 
 namespace {
-
-std::string DefaultDriveC() {
-  std::string base;
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
-    base = data;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.local/share";
-  } else {
-    base = "/tmp";
-  }
-  return base + "/tailpack/drive_c";
-}
-
-void MakeFolders(const std::string& path) {
-  for (size_t i = 1; i <= path.size(); ++i)
-    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
-}
 
 std::optional<TDriveType> TypeFromWord(const std::string& word) {
   std::string lower = AnsiLower(word);
@@ -43,9 +27,34 @@ std::optional<TDriveType> TypeFromWord(const std::string& word) {
   return std::nullopt;
 }
 
-std::string StripTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
+std::string CurrentHostFolder() {
+  std::string buffer(4096, '\0');
+  if (!getcwd(buffer.data(), buffer.size())) return "/";
+  buffer.resize(buffer.find('\0'));
+  return buffer;
+}
+
+// Removes "." and ".." lexically and doubled or trailing slashes; relative
+// paths are taken from the current folder.
+std::string CleanHostPath(const std::string& path) {
+  std::string absolute = !path.empty() && path[0] == '/' ? path : CurrentHostFolder() + "/" + path;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= absolute.size()) {
+    size_t end = absolute.find('/', start);
+    if (end == std::string::npos) end = absolute.size();
+    std::string part = absolute.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string clean;
+  for (const auto& part : parts) clean += "/" + part;
+  return clean.empty() ? "/" : clean;
 }
 
 std::vector<TDrive> ParseDrives(const char* variable) {
@@ -65,7 +74,7 @@ std::vector<TDrive> ParseDrives(const char* variable) {
       if (item.size() < 3 || item[1] != '=') continue;
       char letter = AnsiUpperChar(item[0]);
       if (letter < 'A' || letter > 'Z') continue;
-      TDrive drive{letter, item.substr(2), TDriveType::Fixed};
+      TDrive drive{letter, item.substr(2), TDriveType::Fixed, false};
       size_t colon = drive.HostRoot.rfind(':');
       if (colon != std::string::npos) {
         if (auto type = TypeFromWord(drive.HostRoot.substr(colon + 1))) {
@@ -73,23 +82,34 @@ std::vector<TDrive> ParseDrives(const char* variable) {
           drive.HostRoot.resize(colon);
         }
       }
-      drive.HostRoot = StripTrailingSlashes(drive.HostRoot);
-      if (!drive.HostRoot.empty()) put(drive);
+      if (drive.HostRoot.empty()) continue;
+      drive.HostRoot = CleanHostPath(drive.HostRoot);
+      put(drive);
     }
   } else {
-    std::string c = DefaultDriveC();
-    MakeFolders(c);
-    put(TDrive{'C', c, TDriveType::Fixed});
+    put(TDrive{'C', UserDataFolder() + "/drive_c", TDriveType::Fixed, true});
   }
   if (std::none_of(drives.begin(), drives.end(), [](const TDrive& d) { return d.Letter == 'Z'; }))
-    put(TDrive{'Z', "/", TDriveType::Fixed});
+    put(TDrive{'Z', "/", TDriveType::Fixed, false});
   std::sort(drives.begin(), drives.end(), [](const TDrive& a, const TDrive& b) { return a.Letter < b.Letter; });
   return drives;
 }
 
+// Characters Windows refuses in a file or folder name.
+bool IsValidComponent(const std::string& part) {
+  for (char c : part) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) return false;
+  }
+  return true;
+}
+
 // Splits a Windows path after its root into components, resolving "." and
-// ".." lexically as Windows does; ".." never climbs above the root.
-std::vector<std::string> Components(const std::string& rest) {
+// ".." lexically as Windows does; ".." never climbs above the root. Windows
+// also drops trailing dots and blanks of each name ("a." is "a"), so a name
+// created here stays reachable under the same spelling there. Nothing when a
+// component holds a character Windows forbids.
+std::optional<std::vector<std::string>> Components(const std::string& rest) {
   std::vector<std::string> parts;
   size_t start = 0;
   while (start <= rest.size()) {
@@ -97,11 +117,13 @@ std::vector<std::string> Components(const std::string& rest) {
     if (end == std::string::npos) end = rest.size();
     std::string part = rest.substr(start, end - start);
     start = end + 1;
-    if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
       continue;
     }
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    if (part.empty()) continue;
+    if (!IsValidComponent(part)) return std::nullopt;
     parts.push_back(part);
   }
   return parts;
@@ -112,26 +134,42 @@ bool HostExists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
+struct TDirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
 // Appends one component, matching an existing name case-insensitively.
 std::string AppendComponent(const std::string& folder, const std::string& ansiName) {
   std::string base = folder == "/" ? "" : folder;
   std::string exact = base + "/" + AnsiToHostName(ansiName);
   if (HostExists(exact)) return exact;
-  if (DIR* dir = opendir(folder.c_str())) {
-    std::string found;
-    while (dirent* entry = readdir(dir)) {
-      if (SameTextAnsi(HostNameToAnsi(entry->d_name), ansiName)) {
-        found = entry->d_name;
-        break;
-      }
+  std::unique_ptr<DIR, TDirCloser> dir(opendir(folder.c_str()));
+  if (dir) {
+    while (dirent* entry = readdir(dir.get())) {
+      if (SameTextAnsi(HostNameToAnsi(entry->d_name), ansiName)) return base + "/" + entry->d_name;
     }
-    closedir(dir);
-    if (!found.empty()) return base + "/" + found;
   }
   return exact;
 }
 
 }  // namespace
+
+std::string UserDataFolder() {
+  std::string base;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+    base = data;
+  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
+    base = std::string(home) + "/.local/share";
+  } else {
+    base = "/tmp";
+  }
+  return CleanHostPath(base) + "/tailpack";
+}
+
+void MakeHostFolders(const std::string& path) {
+  for (size_t i = 1; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
+}
 
 std::vector<TDrive> CurrentDrives() {
   // Tests change the variable between cases; parse again only when it changes.
@@ -141,6 +179,7 @@ std::vector<TDrive> CurrentDrives() {
   std::lock_guard guard(lock);
   const char* variable = std::getenv("TAILPACK_DRIVES");
   std::string text = variable ? variable : "";
+  if (!variable || !*variable) text += "\x02" + UserDataFolder();  // the default depends on these too
   if (text != lastText) {
     drives = ParseDrives(variable);
     lastText = text;
@@ -155,6 +194,14 @@ std::optional<TDrive> FindDrive(char letter) {
   return std::nullopt;
 }
 
+bool EnsureDriveRoot(const TDrive& drive) {
+  struct stat info;
+  if (stat(drive.HostRoot.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  if (!drive.CreateOnUse) return false;
+  MakeHostFolders(drive.HostRoot);
+  return stat(drive.HostRoot.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 std::string AnsiToHostName(const std::string& ansi) { return Utf16ToUtf8(AnsiToWide(ansi)); }
 std::string HostNameToAnsi(const std::string& hostName) { return WideToAnsi(Utf8ToUtf16(hostName)); }
 
@@ -162,24 +209,29 @@ std::optional<std::string> ToHostPath(const std::string& windowsPath) {
   if (windowsPath.empty()) return std::nullopt;
   std::string path = windowsPath;
   std::replace(path.begin(), path.end(), '/', '\\');
-  if (path.rfind("\\\\", 0) == 0) return std::nullopt;  // network paths have no host form
+  // Network shares and device paths ("\\server\share", "\\?\C:\") have no host form.
+  if (path.rfind("\\\\", 0) == 0) return std::nullopt;
   std::string host;
   std::string rest;
   if (path.size() >= 2 && path[1] == ':') {
     auto drive = FindDrive(path[0]);
     if (!drive) return std::nullopt;
+    EnsureDriveRoot(*drive);
     host = drive->HostRoot;
     rest = path.substr(2);
   } else if (path[0] == '\\') {
     auto drive = FindDrive('C');
     if (!drive) return std::nullopt;
+    EnsureDriveRoot(*drive);
     host = drive->HostRoot;
     rest = path;
   } else {
     host = ".";  // relative to the current folder
     rest = path;
   }
-  for (const std::string& part : Components(rest)) host = AppendComponent(host, part);
+  auto parts = Components(rest);
+  if (!parts) return std::nullopt;
+  for (const std::string& part : *parts) host = AppendComponent(host, part);
   return host;
 }
 
@@ -192,31 +244,8 @@ std::optional<std::string> HostPathFromWindows(const std::string& windowsPath) {
 }
 
 std::optional<std::string> WindowsPathFromHost(const std::string& hostPath) {
-  std::string absolute = hostPath;
-  if (absolute.empty() || absolute[0] != '/') {
-    char cwd[4096];
-    if (!getcwd(cwd, sizeof cwd)) return std::nullopt;
-    absolute = std::string(cwd) + "/" + hostPath;
-  }
-  // Lexical clean-up of "." and "..".
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= absolute.size()) {
-    size_t end = absolute.find('/', start);
-    if (end == std::string::npos) end = absolute.size();
-    std::string part = absolute.substr(start, end - start);
-    start = end + 1;
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-      continue;
-    }
-    parts.push_back(part);
-  }
-  std::string clean;
-  for (const auto& part : parts) clean += "/" + part;
-  if (clean.empty()) clean = "/";
-
+  if (hostPath.empty()) return std::nullopt;
+  std::string clean = posix::CleanHostPath(hostPath);
   std::optional<posix::TDrive> best;
   for (const posix::TDrive& drive : posix::CurrentDrives()) {
     const std::string& root = drive.HostRoot;

@@ -1,6 +1,10 @@
 // The POSIX file system: Windows paths through the drive map, Windows
 // semantics where the core relies on them (a rename never replaces, a
-// read-only file cannot be deleted, folders cannot be opened as files).
+// read-only file can be neither written nor deleted, folders cannot be opened
+// as files, links are never followed when removing). The read-only attribute
+// is the owner's write bit and is checked here rather than left to the
+// kernel, because a setup often runs as root, which the kernel lets write
+// anything.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,17 +26,37 @@ namespace tailpack {
 
 namespace {
 
+class TDescriptor {
+ public:
+  explicit TDescriptor(int fd) : fd_(fd) {}
+  ~TDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  TDescriptor(const TDescriptor&) = delete;
+  TDescriptor& operator=(const TDescriptor&) = delete;
+  int Get() const { return fd_; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+struct TDirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
 class TPosixFile final : public IFile {
  public:
   explicit TPosixFile(int descriptor) : fd_(descriptor) {}
-  ~TPosixFile() override { close(fd_); }
-  TPosixFile(const TPosixFile&) = delete;
-  TPosixFile& operator=(const TPosixFile&) = delete;
 
   uint32_t Read(void* buffer, uint32_t count) override {
     uint32_t total = 0;
     while (total < count) {
-      ssize_t got = read(fd_, static_cast<char*>(buffer) + total, count - total);
+      ssize_t got = read(fd_.Get(), static_cast<char*>(buffer) + total, count - total);
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) break;
       total += static_cast<uint32_t>(got);
@@ -43,7 +67,7 @@ class TPosixFile final : public IFile {
   uint32_t Write(const void* buffer, uint32_t count) override {
     uint32_t total = 0;
     while (total < count) {
-      ssize_t put = write(fd_, static_cast<const char*>(buffer) + total, count - total);
+      ssize_t put = write(fd_.Get(), static_cast<const char*>(buffer) + total, count - total);
       if (put < 0 && errno == EINTR) continue;
       if (put <= 0) break;
       total += static_cast<uint32_t>(put);
@@ -52,39 +76,39 @@ class TPosixFile final : public IFile {
   }
 
   bool Seek(uint64_t position) override {
-    return lseek(fd_, static_cast<off_t>(position), SEEK_SET) == static_cast<off_t>(position);
+    if (position > static_cast<uint64_t>(INT64_MAX)) return false;
+    return lseek(fd_.Get(), static_cast<off_t>(position), SEEK_SET) == static_cast<off_t>(position);
   }
 
   std::optional<uint64_t> Position() override {
-    off_t at = lseek(fd_, 0, SEEK_CUR);
+    off_t at = lseek(fd_.Get(), 0, SEEK_CUR);
     if (at < 0) return std::nullopt;
     return static_cast<uint64_t>(at);
   }
 
   std::optional<uint64_t> Size() override {
     struct stat info;
-    if (fstat(fd_, &info) != 0) return std::nullopt;
+    if (fstat(fd_.Get(), &info) != 0) return std::nullopt;
     return static_cast<uint64_t>(info.st_size);
   }
 
   bool Truncate() override {
     auto at = Position();
-    return at && ftruncate(fd_, static_cast<off_t>(*at)) == 0;
+    return at && ftruncate(fd_.Get(), static_cast<off_t>(*at)) == 0;
   }
 
-  bool Flush() override { return fsync(fd_) == 0 || errno == EINVAL; }
+  bool Flush() override { return fsync(fd_.Get()) == 0 || errno == EINVAL; }
 
  private:
-  int fd_;
+  TDescriptor fd_;
 };
 
-// Windows wildcard matching: "*" any run, "?" one character, case-insensitive;
-// "*.*" matches names without a dot too.
-bool MatchesWildcard(const std::string& name, const std::string& pattern) {
-  if (pattern == "*.*" || pattern == "*") return true;
+// "*" any run, "?" one character, case-insensitive.
+bool MatchPlain(const std::string& name, const std::string& pattern) {
   size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || AnsiLowerChar(pattern[p]) == AnsiLowerChar(name[n]))) {
+    if (p < pattern.size() && pattern[p] != '*' &&
+        (pattern[p] == '?' || AnsiLowerChar(pattern[p]) == AnsiLowerChar(name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -101,19 +125,124 @@ bool MatchesWildcard(const std::string& name, const std::string& pattern) {
   return p == pattern.size();
 }
 
+// Windows wildcard matching. Beyond plain globbing, a final ".*" may also
+// match the end of a name without an extension ("*.*" matches "README",
+// "setup.*" matches "setup"), and a pattern ending in "." matches only names
+// without a dot ("*." lists the names without an extension).
+bool MatchesWildcard(const std::string& name, const std::string& pattern) {
+  if (pattern.empty()) return false;
+  if (pattern.back() == '.') {
+    std::string stem = pattern;
+    while (!stem.empty() && stem.back() == '.') stem.pop_back();
+    return !stem.empty() && name.find('.') == std::string::npos && MatchPlain(name, stem);
+  }
+  if (MatchPlain(name, pattern)) return true;
+  return pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 &&
+         MatchPlain(name, pattern.substr(0, pattern.size() - 2));
+}
+
+// The attributes of a host path, the link itself rather than its target: a
+// link is a reparse point, and a folder when it points to one.
 std::optional<uint32_t> HostAttributes(const std::string& host) {
   struct stat info;
   if (lstat(host.c_str(), &info) != 0) return std::nullopt;
-  uint32_t attributes = 0;
   if (S_ISLNK(info.st_mode)) {
-    attributes |= kAttributeReparsePoint;
     struct stat target;
-    if (stat(host.c_str(), &target) == 0) info = target;
+    bool folder = stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    return kAttributeReparsePoint | (folder ? kAttributeDirectory : kAttributeArchive);
   }
-  if (S_ISDIR(info.st_mode)) attributes |= kAttributeDirectory;
-  else attributes |= kAttributeArchive;
+  uint32_t attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : kAttributeArchive;
   if ((info.st_mode & S_IWUSR) == 0) attributes |= kAttributeReadOnly;
   return attributes;
+}
+
+bool IsReadOnlyFile(const struct stat& info) { return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0; }
+
+// Opens a host file that must be a regular file. O_NONBLOCK keeps a FIFO that
+// happens to carry the name from blocking the open; it is cleared afterwards.
+int OpenRegularFile(const std::string& host, int flags, mode_t mode) {
+  TDescriptor fd(open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode));
+  if (fd.Get() < 0) return -1;
+  struct stat info;
+  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  int status = fcntl(fd.Get(), F_GETFL);
+  if (status < 0 || fcntl(fd.Get(), F_SETFL, status & ~O_NONBLOCK) != 0) return -1;
+  return fd.Release();
+}
+
+// Copies everything from In to Out.
+bool CopyContent(int in, int out) {
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ssize_t got = read(in, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    ssize_t done = 0;
+    while (done < got) {
+      ssize_t put = write(out, buffer.data() + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += put;
+    }
+  }
+}
+
+// Copies one host file like CopyFile: content and attributes (mode).
+bool CopyHostFile(const std::string& from, const std::string& to, bool failIfExists) {
+  TDescriptor in(OpenRegularFile(from, O_RDONLY, 0));
+  if (in.Get() < 0) return false;
+  struct stat source;
+  if (fstat(in.Get(), &source) != 0) return false;
+  struct stat existing;
+  if (stat(to.c_str(), &existing) == 0) {
+    if (failIfExists) return false;
+    // Copying a file onto itself would truncate it before reading it.
+    if (existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) return false;
+    if (!S_ISREG(existing.st_mode) || IsReadOnlyFile(existing)) return false;
+  }
+  int flags = O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : O_TRUNC);
+  TDescriptor out(OpenRegularFile(to, flags, 0600));
+  if (out.Get() < 0) return false;
+  bool ok = CopyContent(in.Get(), out.Get()) && fchmod(out.Get(), source.st_mode & 07777) == 0;
+  ok = close(out.Release()) == 0 && ok;
+  if (!ok) unlink(to.c_str());
+  return ok;
+}
+
+// The host path of Path with its last component spelt as given rather than
+// as an existing item spells it, so that a rename can change letter case.
+std::optional<std::string> HostPathAsSpelt(const std::string& windowsPath, const std::string& resolved) {
+  std::string path = windowsPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  while (!path.empty() && (path.back() == '\\' || path.back() == '.' || path.back() == ' ')) path.pop_back();
+  std::string requested = path.substr(path.find_last_of("\\:") + 1);
+  size_t slash = resolved.rfind('/');
+  if (requested.empty() || slash == std::string::npos) return std::nullopt;
+  if (!SameTextAnsi(posix::HostNameToAnsi(resolved.substr(slash + 1)), requested)) return std::nullopt;
+  return resolved.substr(0, slash + 1) + posix::AnsiToHostName(requested);
+}
+
+// Renames without ever replacing an existing name.
+bool RenameNoReplace(const std::string& from, const std::string& to, const struct stat& source) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EINVAL || errno == ENOSYS) {
+    // The file system cannot rename without replacing; a hard link fails
+    // when the name exists, so it stands in for files.
+    if (!S_ISREG(source.st_mode) || link(from.c_str(), to.c_str()) != 0) return false;
+    if (unlink(from.c_str()) == 0) return true;
+    unlink(to.c_str());
+    return false;
+  }
+  if (errno == EXDEV && S_ISREG(source.st_mode)) {
+    // Drives may live on different host file systems; MoveFile copies files
+    // across volumes, and so does this.
+    if (!CopyHostFile(from, to, true)) return false;
+    if (unlink(from.c_str()) == 0) return true;
+    unlink(to.c_str());
+    return false;
+  }
+  return false;
 }
 
 class TPosixFileSystem final : public IFileSystem {
@@ -121,20 +250,19 @@ class TPosixFileSystem final : public IFileSystem {
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare) override {
     auto host = posix::ToHostPath(path);
     if (!host) return nullptr;
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (mode) {
-      case TFileMode::OpenRead: flags |= O_RDONLY; break;
-      case TFileMode::OpenReadWrite: flags |= O_RDWR; break;
-      case TFileMode::CreateAlways: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-      case TFileMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
+      case TFileMode::OpenRead: flags = O_RDONLY; break;
+      case TFileMode::OpenReadWrite: flags = O_RDWR; break;
+      case TFileMode::CreateAlways: flags = O_RDWR | O_CREAT | O_TRUNC; break;
+      case TFileMode::CreateNew: flags = O_RDWR | O_CREAT | O_EXCL; break;
     }
-    int fd = open(host->c_str(), flags, 0644);
+    if (mode == TFileMode::OpenReadWrite || mode == TFileMode::CreateAlways) {
+      struct stat info;
+      if (stat(host->c_str(), &info) == 0 && IsReadOnlyFile(info)) return nullptr;
+    }
+    int fd = OpenRegularFile(*host, flags, 0644);
     if (fd < 0) return nullptr;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-      close(fd);
-      return nullptr;
-    }
     return std::make_unique<TPosixFile>(fd);
   }
 
@@ -147,7 +275,9 @@ class TPosixFileSystem final : public IFileSystem {
   bool SetAttributes(const std::string& path, uint32_t attributes) override {
     auto host = posix::ToHostPath(path);
     struct stat info;
-    if (!host || stat(host->c_str(), &info) != 0) return false;
+    // A link's own attributes cannot be stored here; changing its target's
+    // mode instead would reach outside the tree being worked on.
+    if (!host || lstat(host->c_str(), &info) != 0 || S_ISLNK(info.st_mode)) return false;
     mode_t mode = info.st_mode & 07777;
     if (attributes & kAttributeReadOnly) mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
     else mode |= S_IWUSR;
@@ -156,14 +286,14 @@ class TPosixFileSystem final : public IFileSystem {
 
   std::vector<TFolderEntry> FindFiles(const std::string& pattern) override {
     std::vector<TFolderEntry> entries;
-    size_t separator = pattern.find_last_of("\\:");
+    size_t separator = pattern.find_last_of("\\/:");
     std::string folder = separator == std::string::npos ? "" : pattern.substr(0, separator + 1);
     std::string wildcard = separator == std::string::npos ? pattern : pattern.substr(separator + 1);
     auto host = posix::ToHostPath(folder.empty() ? "." : folder);
     if (!host) return entries;
-    DIR* dir = opendir(host->c_str());
+    std::unique_ptr<DIR, TDirCloser> dir(opendir(host->c_str()));
     if (!dir) return entries;
-    while (dirent* item = readdir(dir)) {
+    while (dirent* item = readdir(dir.get())) {
       std::string hostName = item->d_name;
       if (hostName == "." || hostName == "..") continue;
       std::string name = posix::HostNameToAnsi(hostName);
@@ -172,13 +302,15 @@ class TPosixFileSystem final : public IFileSystem {
       auto attributes = HostAttributes(full);
       if (!attributes) continue;
       struct stat info;
-      uint64_t size = stat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+      uint64_t size = lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
       entries.push_back(TFolderEntry{name, *attributes, size});
     }
-    closedir(dir);
-    // Windows lists NTFS folders in name order; keep listings reproducible.
-    std::sort(entries.begin(), entries.end(),
-              [](const TFolderEntry& a, const TFolderEntry& b) { return AnsiLower(a.Name) < AnsiLower(b.Name); });
+    // NTFS lists a folder in the order of its upper-cased names; the host's
+    // order is arbitrary, so sort the same way to keep listings reproducible.
+    std::sort(entries.begin(), entries.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
+      std::string upperA = AnsiUpper(a.Name), upperB = AnsiUpper(b.Name);
+      return upperA != upperB ? upperA < upperB : a.Name < b.Name;
+    });
     return entries;
   }
 
@@ -190,68 +322,40 @@ class TPosixFileSystem final : public IFileSystem {
   bool RemoveFolder(const std::string& path) override {
     auto host = posix::ToHostPath(path);
     if (!host) return false;
-    struct stat info;
-    if (lstat(host->c_str(), &info) == 0 && S_ISLNK(info.st_mode)) return unlink(host->c_str()) == 0;
+    auto attributes = HostAttributes(*host);
+    if (!attributes || (*attributes & kAttributeDirectory) == 0) return false;
+    // A link to a folder goes itself; what it points to stays.
+    if (*attributes & kAttributeReparsePoint) return unlink(host->c_str()) == 0;
     return rmdir(host->c_str()) == 0;
   }
 
   bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
     auto from = posix::ToHostPath(source);
     auto to = posix::ToHostPath(destination);
-    if (!from || !to) return false;
-    int in = open(from->c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    struct stat info;
-    if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-      close(in);
-      return false;
-    }
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
-    int out = open(to->c_str(), flags, info.st_mode & 0777);
-    if (out < 0) {
-      close(in);
-      return false;
-    }
-    std::vector<char> buffer(1 << 20);
-    bool ok = true;
-    for (;;) {
-      ssize_t got = read(in, buffer.data(), buffer.size());
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) ok = false;
-      if (got <= 0) break;
-      ssize_t done = 0;
-      while (done < got) {
-        ssize_t put = write(out, buffer.data() + done, static_cast<size_t>(got - done));
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-          ok = false;
-          break;
-        }
-        done += put;
-      }
-      if (!ok) break;
-    }
-    close(in);
-    if (close(out) != 0) ok = false;
-    if (!ok) unlink(to->c_str());
-    return ok;
+    return from && to && CopyHostFile(*from, *to, failIfExists);
   }
 
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     auto from = posix::ToHostPath(oldPath);
     auto to = posix::ToHostPath(newPath);
-    if (!from || !to) return false;
-    // Like MoveFile, never replace an existing destination.
-    return renameat2(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str(), RENAME_NOREPLACE) == 0;
+    struct stat source;
+    if (!from || !to || lstat(from->c_str(), &source) != 0) return false;
+    if (*to == *from) {
+      // The same item under another letter case: a change of spelling, which
+      // Windows allows.
+      auto spelt = HostPathAsSpelt(newPath, *to);
+      if (!spelt) return false;
+      return *spelt == *from || RenameNoReplace(*from, *spelt, source);
+    }
+    return RenameNoReplace(*from, *to, source);
   }
 
   bool Delete(const std::string& path) override {
     auto host = posix::ToHostPath(path);
     if (!host) return false;
     auto attributes = HostAttributes(*host);
-    if (!attributes) return false;
-    bool isLink = (*attributes & kAttributeReparsePoint) != 0;
-    if (!isLink && (*attributes & (kAttributeDirectory | kAttributeReadOnly))) return false;
+    // Folders, links to folders included, go through RemoveFolder.
+    if (!attributes || (*attributes & (kAttributeDirectory | kAttributeReadOnly))) return false;
     return unlink(host->c_str()) == 0;
   }
 
@@ -275,25 +379,29 @@ class TPosixFileSystem final : public IFileSystem {
   }
 
   std::vector<std::string> LogicalDrives() override {
+    // Like Windows, list only drives that are there.
     std::vector<std::string> roots;
-    for (const auto& drive : posix::CurrentDrives()) roots.push_back(std::string(1, drive.Letter) + ":\\");
+    for (const auto& drive : posix::CurrentDrives()) {
+      struct stat info;
+      bool present = drive.CreateOnUse || (stat(drive.HostRoot.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+      if (present) roots.push_back(std::string(1, drive.Letter) + ":\\");
+    }
     return roots;
   }
 
   TDriveType DriveType(const std::string& root) override {
     if (root.size() < 2 || root[1] != ':') return TDriveType::NoRootFolder;
     auto drive = posix::FindDrive(root[0]);
-    struct stat info;
-    if (!drive || stat(drive->HostRoot.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-      return TDriveType::NoRootFolder;
+    if (!drive || !posix::EnsureDriveRoot(*drive)) return TDriveType::NoRootFolder;
     return drive->Type;
   }
 
   std::optional<uint64_t> FreeSpace(const std::string& root) override {
-    if (root.empty()) return std::nullopt;
+    if (root.size() < 2 || root[1] != ':') return std::nullopt;
     auto drive = posix::FindDrive(root[0]);
     struct statvfs info;
-    if (!drive || statvfs(drive->HostRoot.c_str(), &info) != 0) return std::nullopt;
+    if (!drive || !posix::EnsureDriveRoot(*drive) || statvfs(drive->HostRoot.c_str(), &info) != 0)
+      return std::nullopt;
     return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
   }
 };

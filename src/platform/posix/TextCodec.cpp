@@ -36,7 +36,14 @@ std::u16string AnsiToWide(std::string_view text) {
 std::string WideToAnsi(std::u16string_view text) {
   std::string result;
   result.reserve(text.size());
-  for (char16_t c : text) result.push_back(ToAnsi(c));
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A character beyond the first plane is one character, so one "?", as
+    // Windows converts it.
+    bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF;
+    if (pair) ++i;
+    result.push_back(pair ? '?' : ToAnsi(text[i]));
+  }
   return result;
 }
 
