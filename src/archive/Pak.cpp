@@ -1,0 +1,569 @@
+#include "archive/Pak.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "archive/EntryName.h"
+#include "archive/Zlib.h"
+#include "base/Errors.h"
+#include "base/FileHelpers.h"
+#include "base/InstallRecorder.h"
+#include "base/Numbers.h"
+#include "base/PakString.h"
+#include "base/ProgressChannel.h"
+#include "base/Text.h"
+#include "platform/Platform.h"
+#include "platform/TextCodec.h"
+#include "ui/MessageBoxes.h"
+
+namespace tailpack {
+
+namespace {
+
+constexpr uint64_t kMaxOffset = 0xFFFFFFFFull;
+constexpr std::u16string_view kFileNameTag = u"<%FILENAME%>";
+// The table is read through a window of this size, so a damaged FileCount or
+// TableOffset costs no more memory than the records really there.
+constexpr uint32_t kTableReadWindow = 64 * 1024;
+
+// TPak's own member Files() hides the platform's file system inside the class.
+IFileSystem& FileSystem() { return tailpack::Files(); }
+
+// Reads a byte range of a file front to back through a small window; any
+// read that would cross the end of the range fails.
+class TRangeReader {
+ public:
+  TRangeReader(IFile& file, uint64_t begin, uint64_t end) : file_(file), position_(begin), end_(end) {}
+
+  bool Read(void* destination, uint32_t count) {
+    auto* out = static_cast<uint8_t*>(destination);
+    while (count > 0) {
+      if (used_ == window_.size() && !Refill()) return false;
+      uint32_t piece = std::min<uint32_t>(count, static_cast<uint32_t>(window_.size() - used_));
+      std::memcpy(out, window_.data() + used_, piece);
+      used_ += piece;
+      out += piece;
+      count -= piece;
+    }
+    return true;
+  }
+
+ private:
+  bool Refill() {
+    if (position_ >= end_) return false;
+    auto piece = static_cast<uint32_t>(std::min<uint64_t>(kTableReadWindow, end_ - position_));
+    window_.resize(piece);
+    if (!file_.Seek(position_) || file_.Read(window_.data(), piece) != piece) return false;
+    position_ += piece;
+    used_ = 0;
+    return true;
+  }
+
+  IFile& file_;
+  uint64_t position_;
+  uint64_t end_;
+  TBytes window_;
+  size_t used_ = 0;
+};
+
+}  // namespace
+
+// --- Header and packing ------------------------------------------------------
+
+TPakHeader TPakHeader::Decode(const uint8_t (&bytes)[kPakHeaderSize]) {
+  TPakHeader header;
+  std::memcpy(header.ID.data(), bytes + kPakHeaderIdOffset, header.ID.size());
+  header.Version = GetU16(bytes + kPakHeaderVersionOffset);
+  header.FileCount = GetU16(bytes + kPakHeaderFileCountOffset);
+  header.DataStart = GetU32(bytes + kPakHeaderDataStartOffset);
+  header.TableOffset = GetU32(bytes + kPakHeaderTableOffsetOffset);
+  return header;
+}
+
+std::array<uint8_t, kPakHeaderSize> TPakHeader::Encode() const {
+  std::array<uint8_t, kPakHeaderSize> bytes{};
+  std::memcpy(bytes.data() + kPakHeaderIdOffset, ID.data(), ID.size());
+  PutU16(bytes.data() + kPakHeaderVersionOffset, Version);
+  PutU16(bytes.data() + kPakHeaderFileCountOffset, FileCount);
+  PutU32(bytes.data() + kPakHeaderDataStartOffset, DataStart);
+  PutU32(bytes.data() + kPakHeaderTableOffsetOffset, TableOffset);
+  return bytes;
+}
+
+TPackedEntry PackBuffer(const uint8_t* data, uint32_t length) {
+  TPackedEntry packed;
+  packed.Size = length;
+  if (length > 0 && length < kLargeFileLimit) {
+    TBytes stream = Deflate(data, length);
+    // A stream as long as the data still counts as compressed.
+    if (stream.size() <= length) {
+      packed.StoredSize = static_cast<uint32_t>(stream.size());
+      packed.Stored = std::move(stream);
+    }
+  }
+  if (packed.StoredSize == 0 && length > 0) packed.Stored.assign(data, data + length);
+  packed.Checksum = Crc32(packed.Stored.data(), packed.Stored.size());
+  return packed;
+}
+
+// --- Opening -------------------------------------------------------------------
+
+TPak::TPak() : statusTemplate_([] { return std::u16string(kFileNameTag); }) {}
+
+TPak::~TPak() = default;
+
+bool TPak::Create(const std::string& fileName, bool createNew, bool append) {
+  Close();
+  fileName_ = fileName;
+  header_ = TPakHeader();
+  files_.clear();
+  cursor_ = 0;
+  tableDamaged_ = false;
+  dataEnd_.reset();
+  if (append) {
+    file_ = FileSystem().Open(fileName, TFileMode::OpenReadWrite, TFileShare::None);
+    if (!file_) return false;
+    auto length = file_->Size();
+    // Every offset after the host must fit 32 bits.
+    if (!length || *length > kMaxOffset) {
+      file_.reset();
+      return false;
+    }
+    header_.DataStart = static_cast<uint32_t>(*length);
+    return true;
+  }
+  if (createNew) {
+    file_ = FileSystem().Open(fileName, TFileMode::CreateAlways, TFileShare::None);
+    return file_ != nullptr;
+  }
+  file_ = FileSystem().Open(fileName, TFileMode::OpenRead, TFileShare::ReadWrite);
+  if (!file_) return false;
+  ReadHeader();
+  return true;
+}
+
+void TPak::ReadHeader() {
+  header_ = TPakHeader();
+  files_.clear();
+  cursor_ = 0;
+  tableDamaged_ = false;
+  dataEnd_.reset();
+  if (!file_) return;
+  auto length = file_->Size();
+  if (!length || *length < kPakHeaderSize) return;
+  uint64_t headerStart = *length - kPakHeaderSize;
+  uint8_t bytes[kPakHeaderSize];
+  if (!file_->Seek(headerStart) || file_->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return;
+  header_ = TPakHeader::Decode(bytes);
+  if (!header_.HasMagic()) return;
+  // Entry data lies before the table, and the table before the header.
+  if (header_.TableOffset > headerStart) {
+    tableDamaged_ = true;
+    return;
+  }
+  dataEnd_ = header_.TableOffset;
+  TRangeReader reader(*file_, header_.TableOffset, headerStart);
+  std::vector<TPakFile> table;
+  table.reserve(std::min<uint32_t>(header_.FileCount, 4096));
+  for (uint32_t i = 0; i < header_.FileCount; ++i) {
+    TPakFile entry;
+    uint8_t lengthBytes[2];
+    if (!reader.Read(lengthBytes, 2)) break;
+    entry.Name.resize(GetU16(lengthBytes));
+    uint8_t fixed[kPakRecordFixedSize];
+    if (!reader.Read(entry.Name.data(), static_cast<uint32_t>(entry.Name.size())) ||
+        !reader.Read(fixed, kPakRecordFixedSize))
+      break;
+    entry.Checksum = GetU32(fixed);
+    entry.Offset = GetU32(fixed + 4);
+    entry.StoredSize = GetU32(fixed + 8);
+    entry.Size = GetU32(fixed + 12);
+    entry.Group = GetU16(fixed + 16);
+    table.push_back(std::move(entry));
+  }
+  if (table.size() != header_.FileCount) {
+    tableDamaged_ = true;
+    return;
+  }
+  files_ = std::move(table);
+}
+
+void TPak::Close() { file_.reset(); }
+
+void TPak::SetStatusTemplate(std::function<std::u16string()> statusTemplate) {
+  statusTemplate_ = std::move(statusTemplate);
+}
+
+// --- Reading -------------------------------------------------------------------
+
+bool TPak::StoredBytesInside(const TPakFile& entry) const {
+  if (!file_) return false;
+  uint64_t end = dataEnd_ ? *dataEnd_ : file_->Size().value_or(0);
+  return static_cast<uint64_t>(entry.Offset) + entry.StoredLength() <= end;
+}
+
+std::optional<TBytes> TPak::ReadRange(uint64_t offset, uint32_t length) {
+  TBytes bytes(length);
+  if (!file_->Seek(offset)) return std::nullopt;
+  if (length > 0 && file_->Read(bytes.data(), length) != length) return std::nullopt;
+  return bytes;
+}
+
+std::optional<TBytes> TPak::ReadStored(uint32_t index) {
+  if (index >= files_.size()) return std::nullopt;
+  const TPakFile& entry = files_[index];
+  // A real stream is never longer than its data (it would have been stored
+  // raw), so StoredSize > Size marks a damaged record; checking it also keeps
+  // allocations below kLargeFileLimit.
+  if (entry.IsLarge() || entry.StoredSize > entry.Size || !StoredBytesInside(entry)) return std::nullopt;
+  auto stored = ReadRange(entry.Offset, entry.StoredLength());
+  if (!stored || Crc32(stored->data(), stored->size()) != entry.Checksum) return std::nullopt;
+  return stored;
+}
+
+std::optional<TBytes> TPak::ExtractFile(uint32_t index) {
+  if (index >= files_.size() || files_[index].Size == 0) return std::nullopt;
+  auto stored = ReadStored(index);
+  if (!stored) return std::nullopt;
+  const TPakFile& entry = files_[index];
+  if (entry.StoredSize == 0) return stored;
+  TInflated inflated = Inflate(stored->data(), stored->size(), entry.Size);
+  if (inflated.TotalLength != entry.Size) {
+    ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(inflated.TotalLength) +
+                    " OrigSize - " + std::to_string(entry.Size),
+                "Error");
+    return std::nullopt;
+  }
+  return std::move(inflated.Bytes);
+}
+
+bool TPak::VerifyFile(uint32_t index) {
+  if (index >= files_.size()) return false;
+  const TPakFile& entry = files_[index];
+  if (entry.Size == 0) return true;
+  // Large entries are never read here (that would mean reading 70 MiB and
+  // more at every start); they carry no checksum anyway.
+  if (entry.IsLarge()) return entry.StoredSize == 0 && StoredBytesInside(entry);
+  return ExtractFile(index).has_value();
+}
+
+std::optional<uint32_t> TPak::FindIndex(std::string_view name, uint16_t group) const {
+  for (uint32_t i = 0; i < files_.size(); ++i)
+    if (files_[i].Group == group && SameTextAnsi(files_[i].Name, name)) return i;
+  return std::nullopt;
+}
+
+std::optional<TBytes> TPak::FindFile(std::string_view name, uint16_t group, uint32_t& size) {
+  size = 0;
+  auto index = FindIndex(name, group);
+  if (!index) return std::nullopt;
+  size = files_[*index].Size;
+  return ExtractFile(*index);
+}
+
+bool TPak::WalkGroup(uint16_t group, uint32_t& index) {
+  for (uint32_t i = cursor_; i < files_.size(); ++i) {
+    if (files_[i].Group == group) {
+      index = i;
+      cursor_ = i + 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::optional<TBytes> TPak::FindFirstInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name) {
+  cursor_ = 0;
+  return FindNextInGroup(group, size, extract, name);
+}
+
+std::optional<TBytes> TPak::FindNextInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name) {
+  size = 0;
+  name.clear();
+  uint32_t index = 0;
+  if (!WalkGroup(group, index)) return std::nullopt;
+  size = files_[index].Size;
+  name = files_[index].Name;
+  return extract ? ExtractFile(index) : std::nullopt;
+}
+
+bool TPak::FirstIndexInGroup(uint16_t group, uint32_t& index) {
+  cursor_ = 0;
+  return NextIndexInGroup(group, index);
+}
+
+bool TPak::NextIndexInGroup(uint16_t group, uint32_t& index) { return WalkGroup(group, index); }
+
+void TPak::ForEachInGroup(uint16_t group, const std::function<void(uint32_t)>& callback) const {
+  if (!callback) return;
+  for (uint32_t i = 0; i < files_.size(); ++i)
+    if (files_[i].Group == group) callback(i);
+}
+
+uint32_t TPak::CountGrouped() const {
+  return static_cast<uint32_t>(
+      std::count_if(files_.begin(), files_.end(), [](const TPakFile& entry) { return entry.Group != 0; }));
+}
+
+uint32_t TPak::CountInGroup(uint16_t group) const {
+  return static_cast<uint32_t>(
+      std::count_if(files_.begin(), files_.end(), [group](const TPakFile& entry) { return entry.Group == group; }));
+}
+
+void TPak::PostStatus(const std::string& fileNameText) {
+  std::u16string text = statusTemplate_ ? statusTemplate_() : std::u16string(kFileNameTag);
+  Progress().SetStatusText(ReplaceAllNoCase(text, kFileNameTag, AnsiToWide(fileNameText)));
+}
+
+TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string& name, uint32_t size,
+                               uint32_t index) {
+  if (index >= files_.size()) return TStatus::Failure("There is no entry " + std::to_string(index));
+  TPakFile range = files_[index];
+  range.StoredSize = 0;
+  range.Size = size;
+  if (!StoredBytesInside(range))
+    return TStatus::Failure("The entry \"" + name + "\" lies outside the archive's data (damaged archive)");
+  auto target = FileSystem().Open(targetPath, TFileMode::CreateAlways, TFileShare::None);
+  if (!target) return TStatus::Failure("Cannot create \"" + targetPath + "\"");
+  auto fail = [&](const std::string& message) {
+    target.reset();
+    FileSystem().Delete(targetPath);
+    return TStatus::Failure(message);
+  };
+  if (!file_->Seek(files_[index].Offset)) return fail("Cannot read the entry \"" + name + "\" from the archive");
+  TBytes chunk(std::min(size, kLargeFileChunk));
+  uint32_t copied = 0;
+  // Runs once even for an empty entry, as every entry gets its status line.
+  do {
+    PostStatus(name + " - " + FormatSize(copied) + " / " + FormatSize(size));
+    uint32_t piece = std::min(size - copied, kLargeFileChunk);
+    if (piece > 0 && file_->Read(chunk.data(), piece) != piece)
+      return fail("Cannot read the entry \"" + name + "\" from the archive");
+    if (piece > 0 && target->Write(chunk.data(), piece) != piece)
+      return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
+    copied += piece;
+  } while (copied < size);
+  if (!target->Flush()) return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
+  return TStatus::Success();
+}
+
+TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group) {
+  // Refuse the whole group before anything is written, so an unsafe name
+  // never leaves half a group behind.
+  for (const TPakFile& entry : files_) {
+    if (entry.Group != group) continue;
+    if (TStatus check = CheckEntryName(entry.Name); !check) return check;
+  }
+  uint32_t index = 0;
+  for (bool found = FirstIndexInGroup(group, index); found; found = NextIndexInGroup(group, index)) {
+    const TPakFile entry = files_[index];
+    PostStatus(entry.Name);
+    std::string target = EntryTargetPath(folder, entry.Name);
+    if (entry.IsLarge()) {
+      if (recorder_) recorder_->AddFile(target);
+      CreateFolderChain(ExtractFileDir(target), recorder_);
+      if (TStatus status = ExtractLargeFile(target, entry.Name, entry.Size, index); !status) return status;
+    } else {
+      std::optional<TBytes> data;
+      if (entry.Size > 0) {
+        data = ExtractFile(index);
+        if (!data)
+          return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
+      }
+      if (recorder_) recorder_->AddFile(target);
+      const uint8_t* bytes = data ? data->data() : nullptr;
+      if (TStatus status = WriteBufferToFile(target, bytes, entry.Size, recorder_); !status) return status;
+    }
+    Progress().StepProgress(true);
+  }
+  // The walk ends by finding no entry; the last status line shows the
+  // template without a name.
+  PostStatus("");
+  return TStatus::Success();
+}
+
+// --- Writing -------------------------------------------------------------------
+
+TPakFile& TPak::Record(uint32_t index) {
+  if (index >= files_.size()) throw EListIndexError("Setup archive entry index out of bounds (" + std::to_string(index) + ")");
+  return files_[index];
+}
+
+uint32_t TPak::AddFile(const std::string& name, const std::string& sourceFile, uint16_t group) {
+  TPakFile entry;
+  entry.Name = name;
+  entry.SourceFile = sourceFile;
+  entry.Group = group;
+  files_.push_back(std::move(entry));
+  return static_cast<uint32_t>(files_.size() - 1);
+}
+
+TBytes TPak::PackData(uint32_t index, const uint8_t* data, uint32_t length) {
+  TPakFile& entry = Record(index);
+  TPackedEntry packed = PackBuffer(data, length);
+  entry.Size = packed.Size;
+  entry.StoredSize = packed.StoredSize;
+  entry.Checksum = packed.Checksum;
+  return std::move(packed.Stored);
+}
+
+namespace {
+
+// The source's length when it can be an entry (below 4 GiB).
+std::optional<uint32_t> SourceLength(IFile& source) {
+  auto length = source.Size();
+  if (!length || *length > kMaxOffset) return std::nullopt;
+  return static_cast<uint32_t>(*length);
+}
+
+std::optional<TBytes> ReadAll(IFile& source, uint32_t length) {
+  TBytes bytes(length);
+  if (length > 0 && source.Read(bytes.data(), length) != length) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<TBytes> TPak::PackSourceFile(uint32_t index) {
+  TPakFile& entry = Record(index);
+  auto source = FileSystem().Open(entry.SourceFile, TFileMode::OpenRead, TFileShare::Read);
+  if (!source) return std::nullopt;
+  auto length = SourceLength(*source);
+  if (!length) return std::nullopt;
+  if (*length >= kLargeFileLimit) {
+    entry.Size = *length;
+    entry.StoredSize = 0;
+    entry.Checksum = 0;
+    return std::nullopt;
+  }
+  auto bytes = ReadAll(*source, *length);
+  if (!bytes) return std::nullopt;
+  return PackData(index, bytes->data(), *length);
+}
+
+TStatus TPak::CheckWritable(uint32_t index) const {
+  if (!file_) return TStatus::Failure("The setup archive is not open for writing");
+  if (index >= files_.size()) return TStatus::Failure("There is no entry " + std::to_string(index));
+  if (index >= kMaxPakEntries)
+    return TStatus::Failure("A setup archive cannot hold more than " + std::to_string(kMaxPakEntries) +
+                            " entries (\"" + files_[index].Name + "\" would be entry " + std::to_string(index + 1) +
+                            ")");
+  if (files_[index].Name.size() > kMaxPakNameLength)
+    return TStatus::Failure("The entry name \"" + files_[index].Name.substr(0, 64) + "...\" is longer than " +
+                            std::to_string(kMaxPakNameLength) + " bytes");
+  return TStatus::Success();
+}
+
+TStatus TPak::AppendStored(uint32_t index, const uint8_t* data, uint32_t length) {
+  auto end = file_->Size();
+  if (!end) return TStatus::Failure("Cannot find the end of \"" + fileName_ + "\"");
+  if (*end + length > kMaxOffset)
+    return TStatus::Failure("The entry \"" + files_[index].Name + "\" would end beyond 4 GiB, past what the archive's 32-bit offsets can address");
+  if (!file_->Seek(*end) || (length > 0 && file_->Write(data, length) != length)) {
+    // Leave the archive as it was rather than with half an entry in it.
+    file_->Seek(*end);
+    file_->Truncate();
+    return TStatus::Failure("Cannot write the entry \"" + files_[index].Name + "\" to \"" + fileName_ +
+                            "\" (is the disk full?)");
+  }
+  files_[index].Offset = static_cast<uint32_t>(*end);
+  return TStatus::Success();
+}
+
+TStatus TPak::WriteData(uint32_t index, const uint8_t* data, uint32_t length) {
+  if (TStatus check = CheckWritable(index); !check) return check;
+  return WritePacked(index, PackBuffer(data, length));
+}
+
+TStatus TPak::WritePacked(uint32_t index, const TPackedEntry& packed) {
+  if (TStatus check = CheckWritable(index); !check) return check;
+  if (TStatus status = AppendStored(index, packed.Stored.data(), static_cast<uint32_t>(packed.Stored.size())); !status)
+    return status;
+  TPakFile& entry = files_[index];
+  entry.Size = packed.Size;
+  entry.StoredSize = packed.StoredSize;
+  entry.Checksum = packed.Checksum;
+  return TStatus::Success();
+}
+
+TStatus TPak::CopySourceFileRaw(uint32_t index, IFile& source, uint32_t size) {
+  TPakFile& entry = files_[index];
+  auto end = file_->Size();
+  if (!end) return TStatus::Failure("Cannot find the end of \"" + fileName_ + "\"");
+  if (*end + size > kMaxOffset)
+    return TStatus::Failure("The entry \"" + entry.Name + "\" would end beyond 4 GiB, past what the archive's 32-bit offsets can address");
+  auto undo = [&](const std::string& message) {
+    file_->Seek(*end);
+    file_->Truncate();
+    return TStatus::Failure(message);
+  };
+  if (!file_->Seek(*end)) return undo("Cannot write to \"" + fileName_ + "\"");
+  TBytes chunk(std::min(size, kLargeFileChunk));
+  for (uint32_t copied = 0; copied < size;) {
+    uint32_t piece = std::min(size - copied, kLargeFileChunk);
+    if (source.Read(chunk.data(), piece) != piece) return undo("Cannot read \"" + entry.SourceFile + "\"");
+    if (file_->Write(chunk.data(), piece) != piece)
+      return undo("Cannot write the entry \"" + entry.Name + "\" to \"" + fileName_ + "\" (is the disk full?)");
+    copied += piece;
+  }
+  entry.Offset = static_cast<uint32_t>(*end);
+  entry.Size = size;
+  entry.StoredSize = 0;
+  entry.Checksum = 0;
+  return TStatus::Success();
+}
+
+TStatus TPak::WriteSourceFile(uint32_t index) {
+  if (TStatus check = CheckWritable(index); !check) return check;
+  const std::string sourceFile = files_[index].SourceFile;
+  auto source = FileSystem().Open(sourceFile, TFileMode::OpenRead, TFileShare::Read);
+  if (!source) return TStatus::Failure("Cannot open \"" + sourceFile + "\"");
+  auto length = SourceLength(*source);
+  if (!length) return TStatus::Failure("\"" + sourceFile + "\" is too large for a setup archive (4 GiB or more)");
+  if (*length >= kLargeFileLimit) return CopySourceFileRaw(index, *source, *length);
+  auto bytes = ReadAll(*source, *length);
+  if (!bytes) return TStatus::Failure("Cannot read \"" + sourceFile + "\"");
+  return WritePacked(index, PackBuffer(bytes->data(), *length));
+}
+
+TStatus TPak::WriteHeader() {
+  if (!file_) return TStatus::Failure("The setup archive is not open for writing");
+  if (files_.size() > kMaxPakEntries)
+    return TStatus::Failure("A setup archive cannot hold more than " + std::to_string(kMaxPakEntries) +
+                            " entries; this one has " + std::to_string(files_.size()));
+  for (uint32_t i = 0; i < files_.size(); ++i)
+    if (TStatus check = CheckWritable(i); !check) return check;
+  auto end = file_->Size();
+  if (!end) return TStatus::Failure("Cannot find the end of \"" + fileName_ + "\"");
+  if (*end > kMaxOffset)
+    return TStatus::Failure("The entry table would start beyond 4 GiB, past what the archive's 32-bit offsets can address");
+  TBytes table;
+  for (const TPakFile& entry : files_) {
+    AppendPakString(table, entry.Name);
+    AppendU32(table, entry.Checksum);
+    AppendU32(table, entry.Offset);
+    AppendU32(table, entry.StoredSize);
+    AppendU32(table, entry.Size);
+    AppendU16(table, entry.Group);
+  }
+  if (table.size() + kPakHeaderSize > kMaxOffset)
+    return TStatus::Failure("The entry table is too large to be written in one piece");
+  TPakHeader header = header_;
+  header.ID = kPakMagic;
+  header.Version = kPakVersion;
+  header.FileCount = static_cast<uint16_t>(files_.size());
+  header.TableOffset = static_cast<uint32_t>(*end);
+  auto headerBytes = header.Encode();
+  table.insert(table.end(), headerBytes.begin(), headerBytes.end());
+  bool complete = file_->Seek(*end) && file_->Write(table.data(), static_cast<uint32_t>(table.size())) == table.size();
+  complete = complete && file_->Flush();
+  if (!complete) {
+    file_->Seek(*end);
+    file_->Truncate();
+    return TStatus::Failure("Cannot write the entry table to \"" + fileName_ + "\" (is the disk full?)");
+  }
+  header_ = header;
+  return TStatus::Success();
+}
+
+}  // namespace tailpack

@@ -1,0 +1,32 @@
+#pragma once
+// The check of a whole setup archive before anything is installed: every
+// entry in table order, stopping at the first that fails. The caller shows
+// the progress (start-up its window, the tool its terminal line).
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace tailpack {
+
+class TPak;
+struct TPakFile;
+
+struct TVerificationResult {
+  // The 0-based table index of the first entry that failed; nothing when all passed.
+  std::optional<uint32_t> FailedIndex;
+  // The sum of the sizes of the entries that belong to a data group (Group > 0)
+  // up to the failure, or of all of them.
+  uint64_t GroupedSize = 0;
+};
+
+// Called after each entry that passed, with its index, the number of entries
+// and the entry.
+using TVerificationStep = std::function<void(uint32_t index, uint32_t count, const TPakFile& entry)>;
+
+// Verifies entries 0..FileCount-1 (entries of size 0 always pass). Shows no
+// user interface of its own beyond the archive's size-mismatch message; an
+// entry that cannot be inflated at all raises EDecompressionError.
+TVerificationResult VerifyArchive(TPak& pak, const TVerificationStep& onStep = {});
+
+}  // namespace tailpack

@@ -1,0 +1,153 @@
+// Extraction of whole groups: what lands on disk, what is recorded and posted,
+// and that no failure is ever reported as an installed file.
+
+#include <gtest/gtest.h>
+
+#include "archive/Pak.h"
+#include "archive/PakTestSupport.h"
+#include "base/FileHelpers.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempFolder.h"
+
+namespace tailpack {
+namespace {
+
+using test::TTestEntry;
+
+class ExtractGroupTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    entries_ = {
+        {"SetupInfo", 0, test::TextBytes(100)},
+        {"a.txt", 1, test::TextBytes(5000)},
+        {"Sub\\Deeper\\b.bin", 1, test::RandomBytes(3000, 2)},
+        {"empty.txt", 1, {}},
+        {"other.txt", 2, test::TextBytes(10)},
+    };
+    ASSERT_NO_FATAL_FAILURE(Write());
+  }
+
+  void Write() { test::WriteArchive(Archive(), entries_); }
+  std::string Archive() const { return temp_ / "setup.pak"; }
+  std::string Out() const { return temp_ / "out"; }
+
+  void Open(TPak& pak) {
+    ASSERT_TRUE(pak.Create(Archive()));
+    pak.SetStatusTemplate([] { return std::u16string(u"Extracting <%FileName%>"); });
+    pak.SetRecorder(&recorder_);
+  }
+
+  std::vector<TTestEntry> entries_;
+  test::TRecordingRecorder recorder_;
+};
+
+TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
+  TPak pak;
+  ASSERT_NO_FATAL_FAILURE(Open(pak));
+  test::TProgressCapture progress;
+  TStatus status = pak.ExtractGroup(Out(), 1);
+  ASSERT_TRUE(status.Ok()) << status.Message();
+
+  EXPECT_EQ(test::ReadFile(Out() + "\\a.txt"), entries_[1].Data);
+  EXPECT_EQ(test::ReadFile(Out() + "\\Sub\\Deeper\\b.bin"), entries_[2].Data);
+  EXPECT_TRUE(Files().FileExists(Out() + "\\empty.txt"));
+  EXPECT_TRUE(test::ReadFile(Out() + "\\empty.txt").empty());
+  EXPECT_FALSE(Files().Exists(Out() + "\\other.txt"));
+
+  // Each file is recorded before it is written, with the folders its writing created.
+  const std::vector<std::string> expected = {
+      "file:" + Out() + "\\a.txt",
+      "folder:" + Out(),
+      "file:" + Out() + "\\Sub\\Deeper\\b.bin",
+      "folder:" + Out() + "\\Sub\\",
+      "folder:" + Out() + "\\Sub\\Deeper",
+      "file:" + Out() + "\\empty.txt",
+  };
+  EXPECT_EQ(recorder_.Events, expected);
+  const std::vector<std::u16string> lines = {u"Extracting a.txt", u"Extracting Sub\\Deeper\\b.bin",
+                                             u"Extracting empty.txt", u"Extracting "};
+  EXPECT_EQ(progress.Lines, lines);
+  EXPECT_EQ(progress.Steps(), 3u);
+}
+
+TEST_F(ExtractGroupTest, UnsafeNameRefusesTheWholeGroup) {
+  for (const char* unsafe : {"..\\evil.txt", "C:\\evil.txt", "nul.txt", "x/../../evil"}) {
+    SCOPED_TRACE(unsafe);
+    entries_[3].Name = unsafe;  // the third entry of group 1: two safe ones come first
+    ASSERT_NO_FATAL_FAILURE(Write());
+    recorder_.Events.clear();
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    test::TProgressCapture progress;
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    EXPECT_FALSE(status.Ok());
+    EXPECT_NE(status.Message().find(unsafe), std::string::npos) << status.Message();
+    EXPECT_FALSE(Files().Exists(Out()));
+    EXPECT_FALSE(Files().Exists(temp_ / "evil.txt"));
+    EXPECT_TRUE(recorder_.Events.empty());
+    EXPECT_EQ(progress.Steps(), 0u);
+  }
+}
+
+TEST_F(ExtractGroupTest, DamagedEntryStopsWithoutLeavingAFile) {
+  uint32_t offset = 0;
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive()));
+    offset = pak.Files()[2].Offset;
+  }
+  test::FlipByte(Archive(), offset + 10);
+  TPak pak;
+  ASSERT_NO_FATAL_FAILURE(Open(pak));
+  test::TProgressCapture progress;
+  TStatus status = pak.ExtractGroup(Out(), 1);
+  EXPECT_FALSE(status.Ok());
+  EXPECT_NE(status.Message().find("Sub\\Deeper\\b.bin"), std::string::npos) << status.Message();
+  EXPECT_TRUE(Files().FileExists(Out() + "\\a.txt"));
+  EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\Deeper\\b.bin"));
+  EXPECT_FALSE(Files().Exists(Out() + "\\empty.txt"));
+  EXPECT_EQ(progress.Steps(), 1u);
+}
+
+TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
+  struct TCase {
+    const char* Label;
+    uint64_t WriteLimit;  // bytes the target accepts; none: its open fails
+    bool FailOpen;
+  };
+  const TCase kCases[] = {
+      {"disk full after 100 bytes", 100, false},
+      {"disk full at once", 0, false},
+      {"target cannot be created", 0, true},
+  };
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    if (row.FailOpen) faulty.FailOpens("b.bin");
+    else faulty.FailWritesAfter(row.WriteLimit, "b.bin");
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    EXPECT_FALSE(status.Ok());
+    EXPECT_NE(status.Message().find("b.bin"), std::string::npos) << status.Message();
+    faulty.ClearFaults();
+    EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\Deeper\\b.bin"));
+    EXPECT_FALSE(Files().Exists(Out() + "\\empty.txt"));
+  }
+}
+
+TEST_F(ExtractGroupTest, WriteBufferToFileRemovesATruncatedFile) {
+  test::TFaultyFileSystem faulty;
+  TFileSystemOverride use(faulty);
+  faulty.FailWritesAfter(10, "full.bin");
+  TBytes data = test::RandomBytes(100, 3);
+  TStatus status = WriteBufferToFile(temp_ / "full.bin", data.data(), 100);
+  EXPECT_FALSE(status.Ok());
+  EXPECT_FALSE(Files().Exists(temp_ / "full.bin"));
+  EXPECT_TRUE(WriteBufferToFile(temp_ / "fine.bin", data.data(), 100).Ok());
+  EXPECT_EQ(test::ReadFile(temp_ / "fine.bin"), data);
+}
+
+}  // namespace
+}  // namespace tailpack

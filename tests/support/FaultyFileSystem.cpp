@@ -1,0 +1,125 @@
+#include "support/FaultyFileSystem.h"
+
+#include <algorithm>
+
+#include "base/Text.h"
+#include "platform/Platform.h"
+
+namespace tailpack::test {
+
+namespace {
+
+bool Contains(const std::string& path, const std::string& part) {
+  return AnsiLower(path).find(AnsiLower(part)) != std::string::npos;
+}
+
+class TFaultyFile final : public IFile {
+ public:
+  TFaultyFile(std::unique_ptr<IFile> inner, TFaultyFileSystem& owner, std::string key,
+              std::optional<uint64_t> writeLimit)
+      : inner_(std::move(inner)), owner_(owner), key_(std::move(key)), writeLimit_(writeLimit) {}
+
+  uint32_t Read(void* buffer, uint32_t count) override {
+    uint32_t actual = inner_->Read(buffer, count);
+    owner_.CountRead(key_, count, actual);
+    return actual;
+  }
+
+  uint32_t Write(const void* buffer, uint32_t count) override {
+    owner_.CountWrite(count);
+    uint32_t allowed = count;
+    if (writeLimit_) {
+      uint64_t left = *writeLimit_ > written_ ? *writeLimit_ - written_ : 0;
+      allowed = static_cast<uint32_t>(std::min<uint64_t>(count, left));
+    }
+    uint32_t actual = allowed > 0 ? inner_->Write(buffer, allowed) : 0;
+    written_ += actual;
+    return actual;
+  }
+
+  bool Seek(uint64_t position) override { return inner_->Seek(position); }
+  std::optional<uint64_t> Position() override { return inner_->Position(); }
+  std::optional<uint64_t> Size() override { return inner_->Size(); }
+  bool Truncate() override { return inner_->Truncate(); }
+  bool Flush() override { return inner_->Flush(); }
+
+ private:
+  std::unique_ptr<IFile> inner_;
+  TFaultyFileSystem& owner_;
+  std::string key_;
+  std::optional<uint64_t> writeLimit_;
+  uint64_t written_ = 0;
+};
+
+}  // namespace
+
+TFaultyFileSystem::TFaultyFileSystem() : inner_(Files()) {}
+
+TFaultyFileSystem::TFaultyFileSystem(IFileSystem& inner) : inner_(inner) {}
+
+void TFaultyFileSystem::FailWritesAfter(uint64_t limit, const std::string& pathPart) {
+  std::lock_guard guard(lock_);
+  writeLimit_ = limit;
+  writeLimitPart_ = pathPart;
+}
+
+void TFaultyFileSystem::FailOpens(const std::string& pathPart) {
+  std::lock_guard guard(lock_);
+  failingOpens_.push_back(pathPart);
+}
+
+void TFaultyFileSystem::ClearFaults() {
+  std::lock_guard guard(lock_);
+  writeLimit_.reset();
+  writeLimitPart_.clear();
+  failingOpens_.clear();
+}
+
+uint32_t TFaultyFileSystem::LargestRead() const {
+  std::lock_guard guard(lock_);
+  return largestRead_;
+}
+
+uint32_t TFaultyFileSystem::LargestWrite() const {
+  std::lock_guard guard(lock_);
+  return largestWrite_;
+}
+
+uint64_t TFaultyFileSystem::BytesRead(const std::string& path) const {
+  std::lock_guard guard(lock_);
+  auto found = bytesRead_.find(AnsiLower(path));
+  return found == bytesRead_.end() ? 0 : found->second;
+}
+
+void TFaultyFileSystem::ResetCounters() {
+  std::lock_guard guard(lock_);
+  largestRead_ = 0;
+  largestWrite_ = 0;
+  bytesRead_.clear();
+}
+
+void TFaultyFileSystem::CountRead(const std::string& key, uint32_t requested, uint32_t actual) {
+  std::lock_guard guard(lock_);
+  largestRead_ = std::max(largestRead_, requested);
+  bytesRead_[key] += actual;
+}
+
+void TFaultyFileSystem::CountWrite(uint32_t count) {
+  std::lock_guard guard(lock_);
+  largestWrite_ = std::max(largestWrite_, count);
+}
+
+std::unique_ptr<IFile> TFaultyFileSystem::Open(const std::string& path, TFileMode mode, TFileShare share) {
+  std::optional<uint64_t> writeLimit;
+  {
+    std::lock_guard guard(lock_);
+    for (const std::string& part : failingOpens_)
+      if (Contains(path, part)) return nullptr;
+    if (writeLimit_ && (writeLimitPart_.empty() || Contains(path, writeLimitPart_))) writeLimit = writeLimit_;
+  }
+  auto file = inner_.Open(path, mode, share);
+  if (!file) return nullptr;
+  return std::make_unique<TFaultyFile>(std::move(file), *this, AnsiLower(path), writeLimit);
+}
+
+}  // namespace tailpack::test
