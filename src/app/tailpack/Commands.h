@@ -1,0 +1,15 @@
+#pragma once
+// The subcommands of the tailpack tool. Each Add function registers one
+// subcommand whose callback runs it and stores its exit code in ExitCode.
+
+namespace CLI {
+class App;
+}
+
+namespace tailpack {
+
+void AddListCommand(CLI::App& app, int& exitCode);
+void AddVerifyCommand(CLI::App& app, int& exitCode);
+void AddExtractCommand(CLI::App& app, int& exitCode);
+
+}  // namespace tailpack

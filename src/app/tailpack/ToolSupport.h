@@ -1,0 +1,47 @@
+#pragma once
+// What the tailpack subcommands share: their exit codes, opening an archive
+// named on the command line, and text for the host's terminal.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tailpack {
+
+class TPak;
+
+// docs/command-line-tailpack.md lists these for users.
+constexpr int kToolExitSuccess = 0;
+constexpr int kToolExitCheckFailed = 1;      // an entry failed verification
+constexpr int kToolExitUsage = 2;            // the command line could not be parsed
+constexpr int kToolExitUnreadable = 3;       // missing file, no archive trailer, damaged table
+constexpr int kToolExitExtractFailed = 4;    // unsafe entry name, write failure, damaged entry
+
+// Opens the setup archive at a host path (a setup executable with an appended
+// archive or an archive file of its own). Returns kToolExitSuccess, or
+// kToolExitUnreadable after telling why on standard error.
+int OpenArchive(const std::string& hostPath, TPak& pak);
+
+// An ANSI text of the core as UTF-8 for the terminal.
+std::string TerminalText(std::string_view ansi);
+
+// "tailpack: " + Message on standard error.
+void PrintError(const std::string& message);
+
+// A line that overwrites itself on a terminal; Finish clears it.
+class TTerminalStatus {
+ public:
+  explicit TTerminalStatus(bool enabled) : enabled_(enabled) {}
+  ~TTerminalStatus() { Finish(); }
+  TTerminalStatus(const TTerminalStatus&) = delete;
+  TTerminalStatus& operator=(const TTerminalStatus&) = delete;
+
+  void Show(const std::string& utf8Line);
+  void Finish();
+
+ private:
+  bool enabled_;
+  size_t shownWidth_ = 0;
+};
+
+}  // namespace tailpack
