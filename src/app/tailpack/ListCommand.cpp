@@ -47,7 +47,7 @@ int RunList(const TListOptions& options) {
   for (uint32_t i = 0; i < pak.FileCount(); ++i) {
     const TPakFile& entry = pak.Files()[i];
     // Raw entries occupy their Size; the record's StoredSize is then 0.
-    std::string stored = entry.StoredSize == 0 ? "raw" : std::to_string(entry.StoredSize);
+    std::string stored = entry.StoredSize != 0 ? std::to_string(entry.StoredSize) : entry.Size != 0 ? "raw" : "-";
     std::printf("%5u  %s  %5u  %10u  %10s  %08x\n", i, padded(names[i]).c_str(), entry.Group, entry.Size,
                 stored.c_str(), entry.Checksum);
     totalSize += entry.Size;
