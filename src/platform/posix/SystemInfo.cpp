@@ -1,11 +1,23 @@
-// Placeholder until the POSIX system information lands.
+// Facts about the machine and process-wide controls on POSIX. The Windows
+// version facts and system metrics have no counterpart here and stay zero.
+
+#include <dirent.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#endif
 
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
+#include "platform/posix/LocaleLanguage.h"
 
 extern char** environ;
 
@@ -13,34 +25,102 @@ namespace tailpack {
 
 namespace {
 
+struct TDirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
 class TPosixSystemInfo final : public ISystemInfo {
  public:
   TVersionFacts VersionFacts() override { return {}; }
+
   bool SystemMetric(TSystemMetric) override { return false; }
+
   uint64_t PhysicalMemory() override {
     long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
     return pages > 0 && size > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(size) : 0;
   }
-  uint64_t TimeStampCounter() override { return 0; }
-  TPriorityState RaisePriority() override { return {}; }
-  void RestorePriority(const TPriorityState&) override {}
-  bool RestrictToFirstProcessor() override { return false; }
-  uint16_t DefaultLanguageId() override { return 0x0409; }
+
+  uint64_t TimeStampCounter() override {
+#if defined(__x86_64__) || defined(__i386__)
+    return __rdtsc();
+#else
+    return 0;
+#endif
+  }
+
+  // Linux keeps the nice value per thread, so this raises the calling thread,
+  // which is the one that measures. Without the privilege to go all the way
+  // it takes the highest priority it is allowed.
+  TPriorityState RaisePriority() override {
+    TPriorityState state;
+    errno = 0;
+    int current = getpriority(PRIO_PROCESS, 0);
+    if (current == -1 && errno != 0) return state;
+    state.ThreadPriority = current;  // the nice value to return to
+    for (int nice = -20; nice < current; ++nice) {
+      if (setpriority(PRIO_PROCESS, 0, nice) == 0) {
+        state.Raised = true;
+        break;
+      }
+    }
+    return state;
+  }
+
+  void RestorePriority(const TPriorityState& state) override {
+    // Lowering the priority again is always allowed.
+    if (state.Raised) setpriority(PRIO_PROCESS, 0, state.ThreadPriority);
+  }
+
+  // Affinity is per thread on Linux; Windows pins the whole process, so every
+  // thread that exists now is pinned, and threads started later inherit it.
+  bool RestrictToFirstProcessor() override {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return false;
+    int first = -1;
+    for (int cpu = 0; cpu < CPU_SETSIZE && first < 0; ++cpu)
+      if (CPU_ISSET(cpu, &allowed)) first = cpu;
+    if (first < 0) return false;
+    cpu_set_t only;
+    CPU_ZERO(&only);
+    CPU_SET(first, &only);
+    bool pinned = sched_setaffinity(0, sizeof only, &only) == 0;
+    if (std::unique_ptr<DIR, TDirCloser> tasks(opendir("/proc/self/task")); tasks) {
+      while (dirent* entry = readdir(tasks.get())) {
+        pid_t thread = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (thread > 0) sched_setaffinity(thread, sizeof only, &only);
+      }
+    }
+    return pinned;
+  }
+
+  uint16_t DefaultLanguageId() override { return posix::LanguageIdFromEnvironment(); }
+
   uint32_t TickCount() override {
     using namespace std::chrono;
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
   }
+
   std::vector<std::string> EnvironmentBlock() override {
     std::vector<std::string> block;
     for (char** entry = environ; entry && *entry; ++entry) block.emplace_back(*entry);
     return block;
   }
+
   std::string ExecutablePath() override {
-    char buffer[4096];
-    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return {};
-    return WindowsPathFromHost(std::string(buffer, static_cast<size_t>(length))).value_or("");
+    std::string buffer(4096, '\0');
+    for (;;) {
+      ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+      if (length <= 0) return {};
+      if (static_cast<size_t>(length) < buffer.size()) {
+        buffer.resize(static_cast<size_t>(length));
+        break;
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+    return WindowsPathFromHost(buffer).value_or("");
   }
+
   [[noreturn]] void ExitNow(int code) override { _exit(code); }
 };
 
