@@ -1,0 +1,302 @@
+// The Win32 file system: the wide API with the core's ANSI paths converted at
+// the boundary.
+
+#include <windows.h>
+#include <wincrypt.h>
+// winuser.h maps the old name AnsiLower to CharLowerA; here it is the text
+// helper of base/Text.h.
+#undef AnsiLower
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "base/Text.h"
+#include "platform/Platform.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/PrivateFolderSecurity.h"
+#include "platform/win32/WideText.h"
+
+namespace tailpack {
+
+namespace {
+
+using win32::FromWide;
+using win32::ToWide;
+using win32::TPrivateFolderSecurity;
+using win32::TWinHandle;
+
+class TWin32File final : public IFile {
+ public:
+  explicit TWin32File(TWinHandle handle) : handle_(std::move(handle)) {}
+
+  uint32_t Read(void* buffer, uint32_t count) override {
+    uint32_t total = 0;
+    while (total < count) {
+      DWORD got = 0;
+      if (!ReadFile(handle_.Get(), static_cast<char*>(buffer) + total, count - total, &got, nullptr) || got == 0)
+        break;
+      total += got;
+    }
+    return total;
+  }
+
+  uint32_t Write(const void* buffer, uint32_t count) override {
+    uint32_t total = 0;
+    while (total < count) {
+      DWORD put = 0;
+      if (!WriteFile(handle_.Get(), static_cast<const char*>(buffer) + total, count - total, &put, nullptr) ||
+          put == 0)
+        break;
+      total += put;
+    }
+    return total;
+  }
+
+  bool Seek(uint64_t position) override {
+    if (position > static_cast<uint64_t>(LLONG_MAX)) return false;
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(position);
+    return SetFilePointerEx(handle_.Get(), distance, nullptr, FILE_BEGIN) != 0;
+  }
+
+  std::optional<uint64_t> Position() override {
+    LARGE_INTEGER zero{};
+    LARGE_INTEGER at{};
+    if (!SetFilePointerEx(handle_.Get(), zero, &at, FILE_CURRENT)) return std::nullopt;
+    return static_cast<uint64_t>(at.QuadPart);
+  }
+
+  std::optional<uint64_t> Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_.Get(), &size)) return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+  }
+
+  bool Truncate() override { return SetEndOfFile(handle_.Get()) != 0; }
+
+  bool Flush() override { return FlushFileBuffers(handle_.Get()) != 0; }
+
+ private:
+  TWinHandle handle_;
+};
+
+class TFindHandle {
+ public:
+  explicit TFindHandle(HANDLE handle) : handle_(handle) {}
+  ~TFindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  TFindHandle(const TFindHandle&) = delete;
+  TFindHandle& operator=(const TFindHandle&) = delete;
+  HANDLE Get() const { return handle_; }
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+class TCryptProvider {
+ public:
+  TCryptProvider() {
+    if (!CryptAcquireContextW(&provider_, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT))
+      provider_ = 0;
+  }
+  ~TCryptProvider() {
+    if (provider_) CryptReleaseContext(provider_, 0);
+  }
+  TCryptProvider(const TCryptProvider&) = delete;
+  TCryptProvider& operator=(const TCryptProvider&) = delete;
+
+  bool Random(BYTE* bytes, DWORD count) { return provider_ && CryptGenRandom(provider_, count, bytes); }
+
+ private:
+  HCRYPTPROV provider_ = 0;
+};
+
+// A name nobody can predict: 80 random bits as 16 characters that
+// stay distinct on a case-insensitive file system.
+std::optional<std::string> RandomName(TCryptProvider& random) {
+  static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz234567";
+  BYTE bytes[16];
+  if (!random.Random(bytes, sizeof bytes)) return std::nullopt;
+  std::string name = "tailpack-";
+  for (BYTE byte : bytes) name += kAlphabet[byte & 31];
+  return name;
+}
+
+// Windows refuses to open a read-only file for writing whoever asks; Wine
+// leaves that to the host's file permissions, which do not bind a root user.
+// Asking first keeps the rule the same everywhere.
+bool IsReadOnlyFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class TWin32FileSystem final : public IFileSystem {
+ public:
+  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
+    if (path.empty()) return nullptr;
+    DWORD access = GENERIC_READ;
+    DWORD disposition = OPEN_EXISTING;
+    DWORD flags = FILE_ATTRIBUTE_NORMAL;
+    switch (mode) {
+      case TFileMode::OpenRead: break;
+      case TFileMode::OpenReadWrite: access |= GENERIC_WRITE; break;
+      case TFileMode::CreateAlways: access |= GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+      case TFileMode::CreateNew:
+        access |= GENERIC_WRITE;
+        disposition = CREATE_NEW;
+        // A link planted under the name counts as the name existing.
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+        break;
+    }
+    DWORD shareMode = 0;
+    switch (share) {
+      case TFileShare::None: break;
+      case TFileShare::Read: shareMode = FILE_SHARE_READ; break;
+      case TFileShare::ReadWrite: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
+    }
+    if (access & GENERIC_WRITE && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
+    // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, which is
+    // what the core expects of a file open.
+    TWinHandle handle(CreateFileW(ToWide(path).c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
+    if (!handle) return nullptr;
+    return std::make_unique<TWin32File>(std::move(handle));
+  }
+
+  std::optional<uint32_t> Attributes(const std::string& path) override {
+    if (path.empty()) return std::nullopt;
+    DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+  }
+
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return !path.empty() && SetFileAttributesW(ToWide(path).c_str(), attributes) != 0;
+  }
+
+  std::vector<TFolderEntry> FindFiles(const std::string& pattern) override {
+    std::vector<TFolderEntry> entries;
+    if (pattern.empty()) return entries;
+    WIN32_FIND_DATAW data;
+    TFindHandle find(FindFirstFileW(ToWide(pattern).c_str(), &data));
+    if (!find.Valid()) return entries;
+    do {
+      std::wstring_view name(data.cFileName);
+      if (name == L"." || name == L"..") continue;
+      uint64_t size = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                          ? 0
+                          : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+      entries.push_back(TFolderEntry{FromWide(name), data.dwFileAttributes, size});
+    } while (FindNextFileW(find.Get(), &data));
+    // The order differs between file systems (NTFS sorts, FAT does not); one
+    // order everywhere keeps listings, and what is built from them, the same.
+    std::sort(entries.begin(), entries.end(),
+              [](const TFolderEntry& a, const TFolderEntry& b) { return AnsiLower(a.Name) < AnsiLower(b.Name); });
+    return entries;
+  }
+
+  bool CreateFolder(const std::string& path) override {
+    return !path.empty() && CreateDirectoryW(ToWide(path).c_str(), nullptr) != 0;
+  }
+
+  bool RemoveFolder(const std::string& path) override {
+    return !path.empty() && RemoveDirectoryW(ToWide(path).c_str()) != 0;
+  }
+
+  bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
+    if (source.empty() || destination.empty() || IsReadOnlyFile(destination)) return false;
+    return CopyFileW(ToWide(source).c_str(), ToWide(destination).c_str(), failIfExists ? TRUE : FALSE) != 0;
+  }
+
+  bool Rename(const std::string& oldPath, const std::string& newPath) override {
+    if (oldPath.empty() || newPath.empty()) return false;
+    std::wstring from = ToWide(oldPath);
+    std::wstring to = ToWide(newPath);
+    if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) return MoveFileW(from.c_str(), to.c_str()) != 0;
+    // Only the letter case changes. Windows renames in place; Wine reports
+    // success and keeps the old spelling. Going through a unique name works
+    // on both; if the second step fails the file gets its old name back.
+    if (!Attributes(oldPath)) return false;
+    TCryptProvider random;
+    auto name = RandomName(random);
+    if (!name) return false;
+    std::wstring between = ToWide(oldPath.substr(0, oldPath.find_last_of("\\/:") + 1) + *name);
+    if (!MoveFileW(from.c_str(), between.c_str())) return false;
+    if (MoveFileW(between.c_str(), to.c_str())) return true;
+    MoveFileW(between.c_str(), from.c_str());
+    return false;
+  }
+
+  bool Delete(const std::string& path) override {
+    return !path.empty() && DeleteFileW(ToWide(path).c_str()) != 0;
+  }
+
+  std::string TempFolder() override {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (;;) {
+      DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+      if (length == 0) return "C:\\";
+      if (length < buffer.size()) {
+        std::string folder = FromWide(std::wstring_view(buffer.data(), length));
+        if (folder.empty() || folder.back() != '\\') folder += '\\';
+        return folder;
+      }
+      buffer.resize(length + 1);
+    }
+  }
+
+  std::optional<std::string> CreatePrivateFolder(const std::string& parent) override {
+    if (parent.empty()) return std::nullopt;
+    TPrivateFolderSecurity security;
+    if (!security.Build()) return std::nullopt;
+    TCryptProvider random;
+    std::string prefix = parent.back() == '\\' ? parent : parent + "\\";
+    // A collision with an existing name is all but impossible; a few tries
+    // cover it without ever reusing a folder someone else made.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+      auto name = RandomName(random);
+      if (!name) return std::nullopt;
+      std::string path = prefix + *name;
+      SECURITY_ATTRIBUTES attributes = security.Attributes();
+      if (CreateDirectoryW(ToWide(path).c_str(), &attributes)) return path;
+      if (GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  std::vector<std::string> LogicalDrives() override {
+    std::vector<std::string> roots;
+    DWORD needed = GetLogicalDriveStringsW(0, nullptr);
+    if (needed == 0) return roots;
+    std::vector<wchar_t> buffer(needed + 1, L'\0');
+    DWORD length = GetLogicalDriveStringsW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0 || length >= buffer.size()) return roots;
+    for (const wchar_t* root = buffer.data(); *root; root += wcslen(root) + 1) roots.push_back(FromWide(root));
+    return roots;
+  }
+
+  TDriveType DriveType(const std::string& root) override {
+    if (root.empty()) return TDriveType::NoRootFolder;
+    UINT type = GetDriveTypeW(ToWide(root).c_str());
+    return type <= DRIVE_RAMDISK ? static_cast<TDriveType>(type) : TDriveType::Unknown;
+  }
+
+  std::optional<uint64_t> FreeSpace(const std::string& root) override {
+    if (root.empty()) return std::nullopt;
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(ToWide(root).c_str(), &available, nullptr, nullptr)) return std::nullopt;
+    return available.QuadPart;
+  }
+};
+
+}  // namespace
+
+IFileSystem& NativeFileSystem() {
+  static TWin32FileSystem fileSystem;
+  return fileSystem;
+}
+
+}  // namespace tailpack

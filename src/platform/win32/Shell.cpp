@@ -1,0 +1,149 @@
+// The Windows shell: special folders, shell links through COM, starting
+// programs and documents, and the icon resource of an executable.
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "platform/Platform.h"
+#include "platform/win32/Com.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/WideText.h"
+
+namespace tailpack {
+
+namespace {
+
+using win32::FromWide;
+using win32::TComInitialisation;
+using win32::TComPtr;
+using win32::ToWide;
+using win32::TWinHandle;
+
+class TWin32Process final : public IProcess {
+ public:
+  explicit TWin32Process(HANDLE process) : process_(process) {}
+
+  std::optional<uint32_t> ExitCode() override {
+    // Ask whether the process has ended rather than compare the exit code
+    // with STILL_ACTIVE: a program may well end with 259 itself.
+    if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
+    return code;
+  }
+
+ private:
+  TWinHandle process_;
+};
+
+// Commits a resource update only when asked; otherwise discards it, so a
+// failed replacement leaves the executable as it was.
+class TResourceUpdate {
+ public:
+  explicit TResourceUpdate(const std::wstring& file) : handle_(BeginUpdateResourceW(file.c_str(), FALSE)) {}
+  ~TResourceUpdate() {
+    if (handle_) EndUpdateResourceW(handle_, TRUE);
+  }
+  TResourceUpdate(const TResourceUpdate&) = delete;
+  TResourceUpdate& operator=(const TResourceUpdate&) = delete;
+
+  HANDLE Get() const { return handle_; }
+  bool Commit() {
+    HANDLE handle = handle_;
+    handle_ = nullptr;
+    return EndUpdateResourceW(handle, FALSE) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class TWin32Shell final : public IShell {
+ public:
+  std::optional<std::string> SpecialFolder(TSpecialFolder folder) override {
+    int id = CSIDL_PROGRAM_FILES;
+    switch (folder) {
+      case TSpecialFolder::ProgramFiles: id = CSIDL_PROGRAM_FILES; break;
+      case TSpecialFolder::StartMenuPrograms: id = CSIDL_PROGRAMS; break;
+      case TSpecialFolder::Desktop: id = CSIDL_DESKTOPDIRECTORY; break;
+      case TSpecialFolder::AppData: id = CSIDL_APPDATA; break;
+    }
+    wchar_t buffer[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::nullopt;
+    std::string path = FromWide(buffer);
+    // A drive root keeps its backslash ("C:\"); a folder never has one.
+    if (path.size() > 3 && path.back() == '\\') path.pop_back();
+    if (path.empty()) return std::nullopt;
+    return path;
+  }
+
+  bool CreateLink(const TShellLink& link) override {
+    if (link.LinkFile.empty()) return false;
+    TComInitialisation com;
+    if (!com.Usable()) return false;
+    TComPtr<IShellLinkW> shellLink;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                shellLink.PutVoid())))
+      return false;
+    if (FAILED(shellLink->SetPath(ToWide(link.Target).c_str())) ||
+        FAILED(shellLink->SetArguments(ToWide(link.Arguments).c_str())) ||
+        FAILED(shellLink->SetWorkingDirectory(ToWide(link.WorkingFolder).c_str())) ||
+        FAILED(shellLink->SetShowCmd(link.ShowCommand)))
+      return false;
+    if (!link.IconFile.empty() && FAILED(shellLink->SetIconLocation(ToWide(link.IconFile).c_str(), link.IconIndex)))
+      return false;
+    auto file = shellLink.As<IPersistFile>(IID_IPersistFile);
+    // Saved without becoming the object's current file: it is not used again.
+    return file && SUCCEEDED(file->Save(ToWide(link.LinkFile).c_str(), FALSE));
+  }
+
+  bool ReplaceIconImage(const std::string& executable, const TBytes& image) override {
+    if (executable.empty() || image.empty() || image.size() > MAXDWORD) return false;
+    TResourceUpdate update(ToWide(executable));
+    if (!update.Get()) return false;
+    if (!UpdateResourceW(update.Get(), RT_ICON, MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                         const_cast<uint8_t*>(image.data()), static_cast<DWORD>(image.size())))
+      return false;
+    return update.Commit();
+  }
+
+  TStartedProgram Execute(const std::string& file, const std::string& parameters) override {
+    TStartedProgram started;
+    if (file.empty()) return started;
+    // The shell may hand the request to extensions that need COM.
+    TComInitialisation com;
+    std::wstring wideFile = ToWide(file);
+    std::wstring wideParameters = ToWide(parameters);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // A failure to start is the caller's to handle; no error box may stop
+    // an unattended run.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = nullptr;
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = wideParameters.empty() ? nullptr : wideParameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info)) return started;
+    started.Started = true;
+    if (info.hProcess) started.Process = std::make_unique<TWin32Process>(info.hProcess);
+    return started;
+  }
+
+  bool OpenDocument(const std::string& path) override {
+    if (path.empty()) return false;
+    TComInitialisation com;
+    auto result = ShellExecuteW(nullptr, L"open", ToWide(path).c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+    // Values above 32 mean success.
+    return reinterpret_cast<INT_PTR>(result) > 32;
+  }
+};
+
+}  // namespace
+
+IShell& NativeShell() {
+  static TWin32Shell shell;
+  return shell;
+}
+
+}  // namespace tailpack
