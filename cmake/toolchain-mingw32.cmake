@@ -12,3 +12,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Prefer the static zlib so the executables need no DLL beside them.
 set(ZLIB_USE_STATIC_LIBS ON)
+# ctest runs the cross-built programs under Wine (see scripts/test-windows.sh).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
