@@ -172,16 +172,22 @@ TEST_F(PosixShellTest, DocumentsGoToXdgOpenWhenThereIsADisplay) {
   TScopedVariable display("DISPLAY", ":99");
   WriteHostFile(HostC("Report.TXT"), "text");
 
+  auto opened = [this] {
+    for (int i = 0; i < 10000 && ReadHostFile(HostC("tools/opened.txt")).empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::string text = ReadHostFile(HostC("tools/opened.txt"));
+    unlink(HostC("tools/opened.txt").c_str());
+    return text;
+  };
+
   EXPECT_FALSE(Shell().OpenDocument("C:\\missing.txt"));
   ASSERT_TRUE(Shell().OpenDocument("C:\\report.txt"));
-  for (int i = 0; i < 10000 && ReadHostFile(HostC("tools/opened.txt")).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_EQ(ReadHostFile(HostC("tools/opened.txt")), HostC("Report.TXT"));
+  EXPECT_EQ(opened(), HostC("Report.TXT"));
 
-  unlink(HostC("tools/opened.txt").c_str());
   auto started = Shell().Execute("C:\\Report.TXT", "");
   EXPECT_TRUE(started.Started);
   EXPECT_FALSE(started.Process);  // nothing to wait for
+  EXPECT_EQ(opened(), HostC("Report.TXT"));
 }
 
 TEST_F(PosixShellTest, ForgettingARunningProgramDoesNotWaitForIt) {
