@@ -61,9 +61,11 @@ TEST_F(VerificationTest, EmptyEntriesNeverFailAndAnEmptyArchivePasses) {
   // Size 0 with an offset and checksum pointing nowhere: nothing to check.
   test::PatchU32(Archive(), test::RecordFieldOffset(Archive(), 3, test::TRecordField::Offset), 0xFFFFFFF0u);
   test::PatchU32(Archive(), test::RecordFieldOffset(Archive(), 3, test::TRecordField::Checksum), 0x12345678u);
-  TPak pak;
-  ASSERT_TRUE(pak.Create(Archive()));
-  EXPECT_FALSE(VerifyArchive(pak).FailedIndex);
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive()));
+    EXPECT_FALSE(VerifyArchive(pak).FailedIndex);
+  }
 
   ASSERT_NO_FATAL_FAILURE(test::WriteArchive(Archive(), {}));
   TPak empty;
