@@ -79,7 +79,8 @@ char16_t FoldChar(char16_t c) {
     if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
     return (c % 2 == 1) ? static_cast<char16_t>(c - 1) : c;
   }
-  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
+  if (c == 0x3C2) return 0x3A3;  // final sigma
+  if (c >= 0x3B1 && c <= 0x3C9) return static_cast<char16_t>(c - 32);
   if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
   if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
   return c;
