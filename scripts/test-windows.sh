@@ -12,6 +12,11 @@ cmake --build --preset win64
 cmake --preset win32
 cmake --build --preset win32
 
+# Wine names host files in the host's character set: with the plain C locale
+# of a bare machine, names outside ASCII cannot be created at all. A UTF-8
+# locale also fixes the Windows side (code page 1252, English).
+export LC_ALL=C.UTF-8
+
 prefix=$(mktemp -d "$PWD/build/win64/wineprefix.XXXXXX")
 export WINEPREFIX="$prefix"
 export WINEARCH=win64
