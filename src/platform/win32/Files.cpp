@@ -158,7 +158,7 @@ class TWin32FileSystem final : public IFileSystem {
       case TFileShare::Read: shareMode = FILE_SHARE_READ; break;
       case TFileShare::ReadWrite: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
     }
-    if (access & GENERIC_WRITE && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
+    if ((access & GENERIC_WRITE) && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, which is
     // what the core expects of a file open.
     TWinHandle handle(CreateFileW(ToWide(path).c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
