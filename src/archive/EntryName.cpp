@@ -16,7 +16,7 @@ bool IsReservedDeviceName(std::string_view component) {
   // that dot are ignored ("NUL .txt" is NUL too).
   std::string_view base = component.substr(0, component.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  std::string upper = AnsiUpper(base);
+  std::string upper = UpperAnsi(base);
   static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   for (std::string_view device : kPlain)
     if (upper == device) return true;

@@ -42,7 +42,7 @@ TString ReplaceAllWith(TView text, TView pattern, TView replacement, TEqual equa
 }
 
 char16_t FoldWide(char16_t c) {
-  if (c < 0x100) return static_cast<char16_t>(static_cast<uint8_t>(AnsiLowerChar(static_cast<char>(c))));
+  if (c < 0x100) return static_cast<char16_t>(static_cast<uint8_t>(LowerAnsiChar(static_cast<char>(c))));
   switch (c) {  // the Windows-1252 letters above U+00FF
     case 0x0160: return 0x0161;
     case 0x0152: return 0x0153;
@@ -54,7 +54,7 @@ char16_t FoldWide(char16_t c) {
 
 }  // namespace
 
-char AnsiLowerChar(char c) {
+char LowerAnsiChar(char c) {
   auto u = static_cast<uint8_t>(c);
   if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
   if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
@@ -63,7 +63,7 @@ char AnsiLowerChar(char c) {
   return c;
 }
 
-char AnsiUpperChar(char c) {
+char UpperAnsiChar(char c) {
   auto u = static_cast<uint8_t>(c);
   if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
   if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
@@ -72,22 +72,22 @@ char AnsiUpperChar(char c) {
   return c;
 }
 
-std::string AnsiLower(std::string_view text) {
+std::string LowerAnsi(std::string_view text) {
   std::string result(text);
-  for (char& c : result) c = AnsiLowerChar(c);
+  for (char& c : result) c = LowerAnsiChar(c);
   return result;
 }
 
-std::string AnsiUpper(std::string_view text) {
+std::string UpperAnsi(std::string_view text) {
   std::string result(text);
-  for (char& c : result) c = AnsiUpperChar(c);
+  for (char& c : result) c = UpperAnsiChar(c);
   return result;
 }
 
 bool SameTextAnsi(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (AnsiLowerChar(a[i]) != AnsiLowerChar(b[i])) return false;
+    if (LowerAnsiChar(a[i]) != LowerAnsiChar(b[i])) return false;
   return true;
 }
 
@@ -108,7 +108,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern, std::string_view replacement) {
   return ReplaceAllWith<std::string>(text, pattern, replacement,
-                                     [](char a, char b) { return AnsiLowerChar(a) == AnsiLowerChar(b); });
+                                     [](char a, char b) { return LowerAnsiChar(a) == LowerAnsiChar(b); });
 }
 
 std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view pattern,

@@ -9,11 +9,12 @@
 
 namespace tailpack {
 
-// Letter case of one ANSI character and of whole texts.
-char AnsiLowerChar(char c);
-char AnsiUpperChar(char c);
-std::string AnsiLower(std::string_view text);
-std::string AnsiUpper(std::string_view text);
+// Letter case of one ANSI character and of whole texts (named so as not to
+// meet the AnsiLower and AnsiUpper macros of the Windows headers).
+char LowerAnsiChar(char c);
+char UpperAnsiChar(char c);
+std::string LowerAnsi(std::string_view text);
+std::string UpperAnsi(std::string_view text);
 bool SameTextAnsi(std::string_view a, std::string_view b);
 // Only A to Z folded; everything else compared byte for byte.
 bool SameTextAscii(std::string_view a, std::string_view b);

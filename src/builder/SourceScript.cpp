@@ -98,7 +98,7 @@ TSourceScript ParseSourceScript(const TBytes& text) {
       source.IsLabel = true;
       source.Keyword = words[0].substr(0, words[0].size() - 1);
     } else {
-      source.Keyword = AnsiLower(words[0]);
+      source.Keyword = LowerAnsi(words[0]);
       source.Params.assign(words.begin() + 1, words.end());
     }
     script.Lines.push_back(std::move(source));

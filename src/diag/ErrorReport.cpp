@@ -145,7 +145,7 @@ std::string NextErrorLogFileName(const std::string& folder) {
 std::string ParamsSummary(const std::vector<std::string>& arguments) {
   std::string summary;
   for (size_t index = 0; index < arguments.size(); ++index) {
-    std::string upper = AnsiUpper(arguments[index]);
+    std::string upper = UpperAnsi(arguments[index]);
     if (upper == "/J") {
       summary += " /j X X.X.X.X";
       index += 2;

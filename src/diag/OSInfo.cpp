@@ -50,7 +50,7 @@ bool IsNT(const TOSFacts& facts) { return facts.Version.PlatformId == kPlatformN
 // query names it.
 int RegistryProductTypeCode(const TOSFacts& facts) {
   if (!facts.RegistryProductType) return kTypeUnknown;
-  std::string upper = AnsiUpper(*facts.RegistryProductType);
+  std::string upper = UpperAnsi(*facts.RegistryProductType);
   if (upper == "WINNT") return kTypeWorkstation;
   if (upper == "LANMANNT") return kTypeServer;
   if (upper == "SERVERNT") return kTypeAdvancedServer;
@@ -164,7 +164,7 @@ std::string TOSInfo::OsServicePack(const TOSFacts& facts) {
   int productCode = OsProductCode(facts);
   if (facts.Version.PlatformId == kPlatformWindows95Family) {
     if (text.empty()) return {};
-    char first = AnsiUpperChar(text[0]);
+    char first = UpperAnsiChar(text[0]);
     if (productCode == 1 && (first == 'B' || first == 'C')) return "OSR2";
     if (productCode == 2 && first == 'A') return "SE";
     return {};

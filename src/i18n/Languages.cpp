@@ -107,7 +107,7 @@ std::u16string TLanguages::ReplaceText(const std::u16string& text, const std::u1
 }
 
 void TLanguageStrings::Add(const std::string& name, const std::string* value) {
-  tags_.push_back(TLanguageString{AnsiLower(name), value});
+  tags_.push_back(TLanguageString{LowerAnsi(name), value});
 }
 
 std::u16string TLanguageStrings::ApplyTextTags(const std::u16string& text) const {

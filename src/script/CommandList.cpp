@@ -20,7 +20,7 @@ TCommandClass* TCommandList::Find(int32_t commandIndex) const {
 }
 
 int32_t TCommandList::IndexOfKeyword(const std::string& keyword) const {
-  std::string lower = AnsiLower(keyword);
+  std::string lower = LowerAnsi(keyword);
   for (size_t i = 0; i < Commands.size(); ++i)
     if (Commands[i]->Keyword == lower) return static_cast<int32_t>(i) + 1;
   return 0;

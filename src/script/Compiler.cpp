@@ -17,7 +17,7 @@ void TCompilerFileList::Reset() {
 void TCompilerFileList::EnsureGroup(int32_t number, const std::string& name) {
   if (number < 0 || static_cast<size_t>(number) < Groups.size()) return;
   Groups.resize(static_cast<size_t>(number) + 1);
-  Groups[static_cast<size_t>(number)].Name = AnsiLower(name);
+  Groups[static_cast<size_t>(number)].Name = LowerAnsi(name);
 }
 
 void TCompiler::Warn(const std::string& text) const {
@@ -43,7 +43,7 @@ void TCompiler::AddPath(const std::string& path, int32_t group, const std::strin
 std::string TCompiler::LayoutIconPath() const {
   std::string layout = Info.Pages;
   if (!layout.empty() && layout.back() != '\\' && layout.back() != '/') layout += '\\';
-  return AnsiLower(ProgramFolder + "\\layout\\" + layout + "icon.ico");
+  return LowerAnsi(ProgramFolder + "\\layout\\" + layout + "icon.ico");
 }
 
 void TCompiler::WalkFolder(std::deque<std::string>& queue, const std::string& root, int32_t group,
@@ -58,7 +58,7 @@ void TCompiler::WalkFolder(std::deque<std::string>& queue, const std::string& ro
     std::string full = folder + entry.Name;
     if (entry.IsFolder()) {
       queue.push_back(full + "\\");
-    } else if (AnsiLower(full) != icon) {
+    } else if (LowerAnsi(full) != icon) {
       AddSourceFile(full, full.substr(root.size()), prefix, group);
     }
   }
@@ -104,7 +104,7 @@ bool TCompiler::ResolveLabel(TCompLine& line, size_t index, bool zeroMeansNone) 
     return true;
   }
   for (const TCompLine& candidate : Lines.Lines) {
-    if (candidate.CommandIndex == 0 && !candidate.Params.empty() && AnsiLower(candidate.Params[0]) == AnsiLower(label)) {
+    if (candidate.CommandIndex == 0 && !candidate.Params.empty() && LowerAnsi(candidate.Params[0]) == LowerAnsi(label)) {
       label = std::to_string(candidate.Row);
       return true;
     }

@@ -29,7 +29,7 @@ bool ValidCode(int code) { return code >= 0 && code < static_cast<int>(kRootKeys
 }  // namespace
 
 uint8_t RootKeyFromShortName(std::string_view text) {
-  std::string upper = AnsiUpper(text);
+  std::string upper = UpperAnsi(text);
   for (size_t code = 0; code < kRootKeys.size(); ++code)
     if (upper == kRootKeys[code].ShortName) return static_cast<uint8_t>(code);
   return kRootCodeLocalMachine;

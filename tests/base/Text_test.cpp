@@ -20,9 +20,9 @@ TEST(ReplaceAllNoCase, EmptyPatternChangesNothing) {
 }
 
 TEST(AnsiCase, FoldsWindows1252Letters) {
-  EXPECT_EQ(AnsiLower("ABC\xC4\xD6\xDC\x8A"), "abc\xE4\xF6\xFC\x9A");
-  EXPECT_EQ(AnsiUpper("setupinfo\xE9"), "SETUPINFO\xC9");
-  EXPECT_EQ(AnsiLower("\xD7"), "\xD7");  // the multiplication sign has no case
+  EXPECT_EQ(LowerAnsi("ABC\xC4\xD6\xDC\x8A"), "abc\xE4\xF6\xFC\x9A");
+  EXPECT_EQ(UpperAnsi("setupinfo\xE9"), "SETUPINFO\xC9");
+  EXPECT_EQ(LowerAnsi("\xD7"), "\xD7");  // the multiplication sign has no case
   EXPECT_TRUE(SameTextAnsi("SetupInfo", "SETUPINFO"));
   EXPECT_FALSE(SameTextAscii("\xC4", "\xE4"));
 }

@@ -10,7 +10,7 @@ namespace tailpack::test {
 namespace {
 
 bool Contains(const std::string& path, const std::string& part) {
-  return AnsiLower(path).find(AnsiLower(part)) != std::string::npos;
+  return LowerAnsi(path).find(LowerAnsi(part)) != std::string::npos;
 }
 
 class TFaultyFile final : public IFile {
@@ -87,7 +87,7 @@ uint32_t TFaultyFileSystem::LargestWrite() const {
 
 uint64_t TFaultyFileSystem::BytesRead(const std::string& path) const {
   std::lock_guard guard(lock_);
-  auto found = bytesRead_.find(AnsiLower(path));
+  auto found = bytesRead_.find(LowerAnsi(path));
   return found == bytesRead_.end() ? 0 : found->second;
 }
 
@@ -119,7 +119,7 @@ std::unique_ptr<IFile> TFaultyFileSystem::Open(const std::string& path, TFileMod
   }
   auto file = inner_.Open(path, mode, share);
   if (!file) return nullptr;
-  return std::make_unique<TFaultyFile>(std::move(file), *this, AnsiLower(path), writeLimit);
+  return std::make_unique<TFaultyFile>(std::move(file), *this, LowerAnsi(path), writeLimit);
 }
 
 }  // namespace tailpack::test

@@ -18,7 +18,7 @@ namespace tailpack::posix {
 namespace {
 
 std::optional<TDriveType> TypeFromWord(const std::string& word) {
-  std::string lower = AnsiLower(word);
+  std::string lower = LowerAnsi(word);
   if (lower == "fixed") return TDriveType::Fixed;
   if (lower == "removable") return TDriveType::Removable;
   if (lower == "cdrom") return TDriveType::CdRom;
@@ -72,7 +72,7 @@ std::vector<TDrive> ParseDrives(const char* variable) {
       std::string item = Trim(text.substr(start, end - start));
       start = end + 1;
       if (item.size() < 3 || item[1] != '=') continue;
-      char letter = AnsiUpperChar(item[0]);
+      char letter = UpperAnsiChar(item[0]);
       if (letter < 'A' || letter > 'Z') continue;
       TDrive drive{letter, item.substr(2), TDriveType::Fixed, false};
       size_t colon = drive.HostRoot.rfind(':');
@@ -188,7 +188,7 @@ std::vector<TDrive> CurrentDrives() {
 }
 
 std::optional<TDrive> FindDrive(char letter) {
-  letter = AnsiUpperChar(letter);
+  letter = UpperAnsiChar(letter);
   for (const TDrive& drive : CurrentDrives())
     if (drive.Letter == letter) return drive;
   return std::nullopt;

@@ -108,7 +108,7 @@ bool MatchPlain(const std::string& name, const std::string& pattern) {
   size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] != '*' &&
-        (pattern[p] == '?' || AnsiLowerChar(pattern[p]) == AnsiLowerChar(name[n]))) {
+        (pattern[p] == '?' || LowerAnsiChar(pattern[p]) == LowerAnsiChar(name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -308,7 +308,7 @@ class TPosixFileSystem final : public IFileSystem {
     // NTFS lists a folder in the order of its upper-cased names; the host's
     // order is arbitrary, so sort the same way to keep listings reproducible.
     std::sort(entries.begin(), entries.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
-      std::string upperA = AnsiUpper(a.Name), upperB = AnsiUpper(b.Name);
+      std::string upperA = UpperAnsi(a.Name), upperB = UpperAnsi(b.Name);
       return upperA != upperB ? upperA < upperB : a.Name < b.Name;
     });
     return entries;

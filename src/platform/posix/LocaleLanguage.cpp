@@ -60,8 +60,8 @@ std::optional<uint16_t> LanguageIdFromLocale(std::string_view locale) {
   std::string_view name = locale.substr(0, locale.find_first_of(".@"));
   if (name == "C" || name == "POSIX") return kUsEnglish;
   size_t separator = name.find_first_of("_-");
-  std::string language = AnsiLower(name.substr(0, separator));
-  std::string country = separator == std::string_view::npos ? "" : AnsiUpper(name.substr(separator + 1));
+  std::string language = LowerAnsi(name.substr(0, separator));
+  std::string country = separator == std::string_view::npos ? "" : UpperAnsi(name.substr(separator + 1));
   if (language.empty()) return std::nullopt;
   std::optional<uint16_t> languageOnly;
   for (const TLocaleId& row : kLocales) {

@@ -3,9 +3,6 @@
 
 #include <windows.h>
 #include <wincrypt.h>
-// winuser.h maps the old name AnsiLower to CharLowerA; here it is the text
-// helper of base/Text.h.
-#undef AnsiLower
 
 #include <algorithm>
 #include <climits>
@@ -194,7 +191,7 @@ class TWin32FileSystem final : public IFileSystem {
     // The order differs between file systems (NTFS sorts, FAT does not); one
     // order everywhere keeps listings, and what is built from them, the same.
     std::sort(entries.begin(), entries.end(),
-              [](const TFolderEntry& a, const TFolderEntry& b) { return AnsiLower(a.Name) < AnsiLower(b.Name); });
+              [](const TFolderEntry& a, const TFolderEntry& b) { return LowerAnsi(a.Name) < LowerAnsi(b.Name); });
     return entries;
   }
 

@@ -31,7 +31,7 @@ TMessageResult DefaultAnswer(TMessageButtons buttons) {
 }
 
 bool ParseAnswer(const std::string& word, TMessageResult& answer) {
-  std::string lower = AnsiLower(Trim(word));
+  std::string lower = LowerAnsi(Trim(word));
   if (lower == "ok") answer = TMessageResult::Ok;
   else if (lower == "cancel") answer = TMessageResult::Cancel;
   else if (lower == "yes") answer = TMessageResult::Yes;
