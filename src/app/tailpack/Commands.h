@@ -11,5 +11,8 @@ namespace tailpack {
 void AddListCommand(CLI::App& app, int& exitCode);
 void AddVerifyCommand(CLI::App& app, int& exitCode);
 void AddExtractCommand(CLI::App& app, int& exitCode);
+void AddBuildCommand(CLI::App& app, int& exitCode);
+void AddScriptCommand(CLI::App& app, int& exitCode);
+void AddLogCommand(CLI::App& app, int& exitCode);
 
 }  // namespace tailpack

@@ -9,12 +9,15 @@
 
 int main(int argc, char** argv) {
   using namespace tailpack;
-  CLI::App app{"tailpack: list, verify and extract setup archives"};
+  CLI::App app{"tailpack: build setups, and inspect setup archives, compiled scripts and uninstall logs"};
   app.require_subcommand(1);
   int exitCode = kToolExitSuccess;
+  AddBuildCommand(app, exitCode);
   AddListCommand(app, exitCode);
   AddVerifyCommand(app, exitCode);
   AddExtractCommand(app, exitCode);
+  AddScriptCommand(app, exitCode);
+  AddLogCommand(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -16,6 +16,8 @@ constexpr int kToolExitCheckFailed = 1;      // an entry failed verification
 constexpr int kToolExitUsage = 2;            // the command line could not be parsed
 constexpr int kToolExitUnreadable = 3;       // missing file, no archive trailer, damaged table
 constexpr int kToolExitExtractFailed = 4;    // unsafe entry name, write failure, damaged entry
+constexpr int kToolExitScriptErrors = 5;     // the setup script has errors
+constexpr int kToolExitWriteFailed = 6;      // the setup or the uninstall log could not be written or read
 
 // Opens the setup archive at a host path (a setup executable with an appended
 // archive or an archive file of its own). Returns kToolExitSuccess, or
