@@ -6,6 +6,7 @@
 #include "base/ExitCodes.h"
 #include "base/FileHelpers.h"
 #include "platform/Platform.h"
+#include "support/FaultyFileSystem.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
 
@@ -47,7 +48,8 @@ TEST_F(ErrorReportFile, WritesANewFileAndLeavesOlderReportsAlone) {
 
 TEST_F(ErrorReportFile, FailureToCreateOrWriteIsAnIOError) {
   EXPECT_THROW(WriteErrorReportFile(temp_ / "missing", "report"), EIOError);
-  test::TShortWriteFileSystem fullDisk(Files(), 3);
+  test::TFaultyFileSystem fullDisk(Files());
+  fullDisk.FailWritesAfter(3);
   TFileSystemOverride override(fullDisk);
   EXPECT_THROW(WriteErrorReportFile(temp_.Path(), "report"), EIOError);
 }

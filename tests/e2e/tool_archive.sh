@@ -11,35 +11,7 @@
 set -u
 
 TOOL="$1/tailpack"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
-# A private C: drive; host paths under / are reached through Z:.
-mkdir -p "$WORK/drive_c"
-export TAILPACK_DRIVES="C=$WORK/drive_c"
-
-FAILURES=0
-fail() {
-  echo "FAIL: $*" >&2
-  FAILURES=$((FAILURES + 1))
-}
-
-# expect_exit CODE COMMAND...: runs the command, keeping its output in
-# $WORK/out and $WORK/err, and checks its exit code.
-expect_exit() {
-  local want="$1"
-  shift
-  "$@" >"$WORK/out" 2>"$WORK/err"
-  local got=$?
-  if [ "$got" -ne "$want" ]; then
-    fail "exit $got instead of $want: $*"
-    sed 's/^/  stdout: /' "$WORK/out" >&2
-    sed 's/^/  stderr: /' "$WORK/err" >&2
-  fi
-}
-
-expect_in() {  # FILE TEXT
-  grep -qF -- "$2" "$1" || fail "\"$2\" missing from $(basename "$1"): $(head -c 400 "$1")"
-}
+source "$(dirname "$0")/lib/common.sh"
 
 # make_archive OUTPUT [--append] GROUP:NAME=SOURCE... ; prints "NAME OFFSET" per entry.
 make_archive() {
@@ -211,8 +183,4 @@ if command -v script >/dev/null 2>&1; then
   expect_in "$WORK/tty" "OK: 5 entries verified"
 fi
 
-if [ "$FAILURES" -ne 0 ]; then
-  echo "$FAILURES check(s) failed" >&2
-  exit 1
-fi
-echo "all tool checks passed"
+finish "all tool checks passed"

@@ -10,32 +10,7 @@ set -u
 
 TOOL="$1/tailpack"
 FIXTURE="$(cd "$(dirname "$0")/../fixtures/every-keyword" && pwd)"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
-mkdir -p "$WORK/drive_c"
-export TAILPACK_DRIVES="C=$WORK/drive_c"
-
-FAILURES=0
-fail() {
-  echo "FAIL: $*" >&2
-  FAILURES=$((FAILURES + 1))
-}
-
-expect_exit() {
-  local want="$1"
-  shift
-  "$@" >"$WORK/out" 2>"$WORK/err"
-  local got=$?
-  if [ "$got" -ne "$want" ]; then
-    fail "exit $got instead of $want: $*"
-    sed 's/^/  stdout: /' "$WORK/out" >&2
-    sed 's/^/  stderr: /' "$WORK/err" >&2
-  fi
-}
-
-expect_in() {  # FILE TEXT
-  grep -qF -- "$2" "$1" || fail "\"$2\" missing from $(basename "$1"): $(head -c 600 "$1")"
-}
+source "$(dirname "$0")/lib/common.sh"
 
 # A stub with some bytes, so the archive really is appended to a program.
 head -c 5000 /dev/urandom >"$WORK/stub.exe"
@@ -101,8 +76,4 @@ expect_exit 6 "$TOOL" build "$FIXTURE/setup.tps" -o "$WORK/x.exe" --stub "$WORK/
 expect_exit 0 "$TOOL" build --help
 expect_exit 0 "$TOOL" script --help
 
-if [ "$FAILURES" -ne 0 ]; then
-  echo "$FAILURES failure(s)" >&2
-  exit 1
-fi
-echo "all build checks passed"
+finish "all build checks passed"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
-#include "support/ForwardingFileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {
@@ -125,7 +125,8 @@ TEST_F(SetupInfoFile, SaveReportsFailuresAndLeavesNoCutFile) {
 
   std::string path = temp_ / "SIF.temp";
   {
-    test::TShortWriteFileSystem shortDisk(Files(), 20);
+    test::TFaultyFileSystem shortDisk(Files());
+    shortDisk.FailWritesAfter(20);
     TFileSystemOverride override(shortDisk);
     TStatus status = file.SaveToFile(path);
     EXPECT_FALSE(status);

@@ -53,9 +53,9 @@ class TFaultyFile final : public IFile {
 
 }  // namespace
 
-TFaultyFileSystem::TFaultyFileSystem() : inner_(Files()) {}
+TFaultyFileSystem::TFaultyFileSystem() : TForwardingFileSystem(Files()) {}
 
-TFaultyFileSystem::TFaultyFileSystem(IFileSystem& inner) : inner_(inner) {}
+TFaultyFileSystem::TFaultyFileSystem(IFileSystem& inner) : TForwardingFileSystem(inner) {}
 
 void TFaultyFileSystem::FailWritesAfter(uint64_t limit, const std::string& pathPart) {
   std::lock_guard guard(lock_);

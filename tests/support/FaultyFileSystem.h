@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "support/ForwardingFileSystem.h"
 
 namespace tailpack::test {
 
-class TFaultyFileSystem final : public IFileSystem {
+class TFaultyFileSystem final : public TForwardingFileSystem {
  public:
   // Wraps the file system in place when it is constructed.
   TFaultyFileSystem();
@@ -39,36 +39,13 @@ class TFaultyFileSystem final : public IFileSystem {
   uint64_t BytesRead(const std::string& path) const;
   void ResetCounters();
 
-  // IFileSystem
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override;
-  std::optional<uint32_t> Attributes(const std::string& path) override { return inner_.Attributes(path); }
-  bool SetAttributes(const std::string& path, uint32_t attributes) override {
-    return inner_.SetAttributes(path, attributes);
-  }
-  std::vector<TFolderEntry> FindFiles(const std::string& pattern) override { return inner_.FindFiles(pattern); }
-  bool CreateFolder(const std::string& path) override { return inner_.CreateFolder(path); }
-  bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
-  bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
-    return inner_.Copy(source, destination, failIfExists);
-  }
-  bool Rename(const std::string& oldPath, const std::string& newPath) override {
-    return inner_.Rename(oldPath, newPath);
-  }
-  bool Delete(const std::string& path) override { return inner_.Delete(path); }
-  std::string TempFolder() override { return inner_.TempFolder(); }
-  std::optional<std::string> CreatePrivateFolder(const std::string& parent) override {
-    return inner_.CreatePrivateFolder(parent);
-  }
-  std::vector<std::string> LogicalDrives() override { return inner_.LogicalDrives(); }
-  TDriveType DriveType(const std::string& root) override { return inner_.DriveType(root); }
-  std::optional<uint64_t> FreeSpace(const std::string& root) override { return inner_.FreeSpace(root); }
 
   // Called by the files it hands out.
   void CountRead(const std::string& key, uint32_t requested, uint32_t actual);
   void CountWrite(uint32_t count);
 
  private:
-  IFileSystem& inner_;
   mutable std::mutex lock_;
   std::optional<uint64_t> writeLimit_;
   std::string writeLimitPart_;

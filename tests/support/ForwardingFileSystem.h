@@ -1,9 +1,8 @@
 #pragma once
 // A file system that hands every call to another one, so a test can change
-// just the part it is about (where the temporary folder is, how much a file
-// takes before the disk is full) and install it with TFileSystemOverride.
+// just the part it is about (where the temporary folder is; TFaultyFileSystem
+// adds full disks and failing opens) and install it with TFileSystemOverride.
 
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -42,42 +41,6 @@ class TForwardingFileSystem : public IFileSystem {
 
  protected:
   IFileSystem& inner_;
-};
-
-// Files opened through it accept at most Limit bytes each, like a disk that
-// fills up while a file is written.
-class TShortWriteFileSystem : public TForwardingFileSystem {
- public:
-  TShortWriteFileSystem(IFileSystem& inner, uint32_t limit) : TForwardingFileSystem(inner), limit_(limit) {}
-
-  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
-    auto file = inner_.Open(path, mode, share);
-    if (!file) return nullptr;
-    return std::make_unique<TShortFile>(std::move(file), limit_);
-  }
-
- private:
-  class TShortFile final : public IFile {
-   public:
-    TShortFile(std::unique_ptr<IFile> inner, uint32_t limit) : inner_(std::move(inner)), left_(limit) {}
-    uint32_t Read(void* buffer, uint32_t count) override { return inner_->Read(buffer, count); }
-    uint32_t Write(const void* buffer, uint32_t count) override {
-      uint32_t written = inner_->Write(buffer, std::min(count, left_));
-      left_ -= written;
-      return written;
-    }
-    bool Seek(uint64_t position) override { return inner_->Seek(position); }
-    std::optional<uint64_t> Position() override { return inner_->Position(); }
-    std::optional<uint64_t> Size() override { return inner_->Size(); }
-    bool Truncate() override { return inner_->Truncate(); }
-    bool Flush() override { return inner_->Flush(); }
-
-   private:
-    std::unique_ptr<IFile> inner_;
-    uint32_t left_;
-  };
-
-  uint32_t limit_;
 };
 
 // Reports Folder as the system's temporary folder.
