@@ -1,0 +1,22 @@
+#include "setup/SetupRuntime.h"
+
+#include "base/ProgressChannel.h"
+#include "setup/RegistryAccessor.h"
+
+namespace tailpack {
+
+TSetupRuntime::TSetupRuntime()
+    : UninstallList(&Variables), Registry(SharedRegistry()), Progress(tailpack::Progress()) {
+  Variables.InstallDir = &SetupInfo.Info.InstallDir;
+  TextTags.Add("<%SETUPTITLE%>", &SetupInfo.Info.SetupName);
+  TextTags.Add("<%SETUPSHORTTITLE%>", &SetupInfo.Info.ShortName);
+  TextTags.Add("<%CHANGELOG%>", &SetupInfo.Info.Changelog);
+  TextTags.Add("<%SPACEREQ%>", &SpaceRequiredText);
+  TextTags.Add("<%SPACEAVA%>", &SpaceAvailableText);
+}
+
+std::u16string TSetupRuntime::DisplayText(const std::u16string& text) const {
+  return tailpack::DisplayText(Languages, TextTags, text);
+}
+
+}  // namespace tailpack
