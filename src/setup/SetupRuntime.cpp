@@ -1,5 +1,6 @@
 #include "setup/SetupRuntime.h"
 
+#include "base/ExitCodes.h"
 #include "base/ProgressChannel.h"
 #include "setup/RegistryAccessor.h"
 
@@ -17,6 +18,10 @@ TSetupRuntime::TSetupRuntime()
 
 std::u16string TSetupRuntime::DisplayText(const std::u16string& text) const {
   return tailpack::DisplayText(Languages, TextTags, text);
+}
+
+int TSetupRuntime::CompletionExitCode() const {
+  return ScriptAborted || InstallFailed ? kExitInstallationAborted : kExitCompleted;
 }
 
 }  // namespace tailpack

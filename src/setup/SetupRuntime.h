@@ -69,6 +69,13 @@ class TSetupRuntime {
   std::atomic<bool> InstallFailed{false};
   // A text for the user when the run failed (shown by the finish page).
   std::string FailureMessage;
+  // Set when the application is closing: "execute" stops waiting for its
+  // program and the walk ends after the current line.
+  std::atomic<bool> Terminating{false};
+
+  // What a finished run exits with: kExitInstallationAborted after an
+  // aborted script or a file that could not be installed, else kExitCompleted.
+  int CompletionExitCode() const;
 
   bool IsUninstaller() const { return SetupInfo.Info.IsUninstaller == 1; }
   // The current language's string N.

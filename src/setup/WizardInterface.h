@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tailpack {
@@ -34,6 +35,10 @@ class IWizard {
   virtual void NextButtonClick() = 0;
   // Runs the window until it closes; returns the process's exit code.
   virtual int RunMessageLoop() = 0;
+  // In silent mode, asked after every Next: the exit code once the run has
+  // ended and start-up may return it; nothing while pages remain. A wizard
+  // that ends the process itself in its completion step never answers.
+  virtual std::optional<int> SilentResult() { return std::nullopt; }
 };
 
 // Makes the user interface of one run: the backend chosen by the program.
