@@ -1,6 +1,8 @@
 #include "script/commands/ArchiveUpdateCommands.h"
 
 #include "script/commands/CompileSupport.h"
+#include "script/commands/RunSupport.h"
+#include "setup/SetupRuntime.h"
 
 namespace tailpack {
 
@@ -25,5 +27,23 @@ bool TVFSUpdateCommand::Compile(TCompiler& compiler, int32_t row) {
   CompileDataGroup(compiler, row, archive);
   return true;
 }
+
+namespace {
+
+// The archive updates come with a later version. Until then a line that asks
+// for one must not pass for done: the user is told and the run ends failed.
+void RefuseUnavailable(TSetupRuntime& runtime, const std::string& keyword) {
+  AbortRun(runtime, "The command \"" + keyword + "\" is not available in this version of the setup program.");
+}
+
+}  // namespace
+
+void TZRPUpdateCommand::SFXProcess(TSetupRuntime& runtime, int32_t) { RefuseUnavailable(runtime, Keyword); }
+
+void TZRPOfficialCommand::SFXProcess(TSetupRuntime& runtime, int32_t) { RefuseUnavailable(runtime, Keyword); }
+
+void TDuplicateEntryCommand::SFXProcess(TSetupRuntime& runtime, int32_t) { RefuseUnavailable(runtime, Keyword); }
+
+void TVFSUpdateCommand::SFXProcess(TSetupRuntime& runtime, int32_t) { RefuseUnavailable(runtime, Keyword); }
 
 }  // namespace tailpack

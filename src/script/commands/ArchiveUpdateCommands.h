@@ -11,17 +11,20 @@ class TZRPUpdateCommand final : public TCommandClass {
   TZRPUpdateCommand() : TCommandClass("zrpupdate", 3) {}
   bool Compile(TCompiler& compiler, int32_t row) override;
   uint8_t FileKind() const override { return 2; }
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TZRPOfficialCommand final : public TCommandClass {
  public:
   TZRPOfficialCommand() : TCommandClass("zrpofficial", 3) {}
   bool Compile(TCompiler& compiler, int32_t row) override;
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TDuplicateEntryCommand final : public TCommandClass {
  public:
   TDuplicateEntryCommand() : TCommandClass("duplicateentry", 3) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TVFSUpdateCommand final : public TCommandClass {
@@ -29,6 +32,7 @@ class TVFSUpdateCommand final : public TCommandClass {
   TVFSUpdateCommand() : TCommandClass("vfsupdate", 2) {}
   bool Compile(TCompiler& compiler, int32_t row) override;
   uint8_t FileKind() const override { return 2; }
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 }  // namespace tailpack

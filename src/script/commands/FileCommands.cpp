@@ -1,6 +1,15 @@
 #include "script/commands/FileCommands.h"
 
+#include "base/FileHelpers.h"
+#include "base/ProgressChannel.h"
+#include "base/Text.h"
+#include "platform/Platform.h"
+#include "platform/TextCodec.h"
 #include "script/commands/CompileSupport.h"
+#include "script/commands/RunSupport.h"
+#include "setup/RegistryAccessor.h"
+#include "setup/SetupRuntime.h"
+#include "ui/MessageBoxes.h"
 
 namespace tailpack {
 
@@ -8,6 +17,111 @@ bool TFileCommand::Compile(TCompiler& compiler, int32_t row) {
   if (!HasMinParams(compiler, row)) return false;
   CompileDataGroup(compiler, row, "");
   return true;
+}
+
+namespace {
+
+// The eight-parameter "file" line's registry test: the string value compared
+// exactly with the expected data, turned round by a negate flag of "0",
+// "false" or "f". Opening creates a missing key, as every registry command does.
+bool RegistryConditionHolds(TSetupRuntime& runtime, const TCompLine& line) {
+  SelectRootKey(runtime, Param(line, 2));
+  bool equal = false;
+  if (runtime.Registry.OpenKey(Param(line, 3), true)) {
+    equal = runtime.Registry.ReadString(Param(line, 4)).value_or("") == Param(line, 5);
+    runtime.Registry.CloseKey();
+  }
+  std::string negate = LowerAnsi(Param(line, 6));
+  bool negated = negate == "0" || negate == "false" || negate == "f";
+  return negated ? !equal : equal;
+}
+
+// Extracts a group; a group that cannot be installed completely ends the run,
+// so no missing or damaged file is ever reported as installed.
+void ExtractGroupOrAbort(TSetupRuntime& runtime, const std::string& folder, uint16_t group) {
+  runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(18); });
+  runtime.Pak.SetRecorder(&runtime.UninstallList);
+  TStatus status = runtime.Pak.ExtractGroup(folder, group);
+  if (!status) AbortRun(runtime, status.Message());
+}
+
+}  // namespace
+
+void TFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  const std::string& installDir = runtime.SetupInfo.Info.InstallDir;
+  switch (line.ParamCount) {
+    case 1:
+    case 2:
+      ExtractGroupOrAbort(runtime, installDir, GroupNumber(Param(line, line.ParamCount - 1)));
+      return;
+    case 3: {
+      std::string destination = Expand(runtime, Param(line, 1));
+      if (IsAbsoluteDrivePath(destination))
+        destination = IncludeTrailingBackslash(destination);
+      else
+        destination = IncludeTrailingBackslash(installDir) + IncludeTrailingBackslash(destination);
+      ExtractGroupOrAbort(runtime, destination, GroupNumber(Param(line, 2)));
+      return;
+    }
+    case 8: {
+      if (!RegistryConditionHolds(runtime, line)) return;
+      // This form's destination is always below the installation folder and
+      // taken as written.
+      std::string destination = IncludeTrailingBackslash(installDir) + IncludeTrailingBackslash(Param(line, 1));
+      ExtractGroupOrAbort(runtime, destination, GroupNumber(Param(line, 7)));
+      return;
+    }
+    default:
+      ShowMessage("TFileCommand.SFXProcess - Param Count Invalid!!!", "Error");
+      return;
+  }
+}
+
+void TDeleteCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  if (line.Params.empty()) return;
+  line.Params[0] = Expand(runtime, line.Params[0]);
+  if (Files().FileExists(line.Params[0])) Files().Delete(line.Params[0]);
+}
+
+void TCopyFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  std::string source = Expand(runtime, ResolveCDDrive(Param(line, 0)));
+  std::string destination = Expand(runtime, Param(line, 1));
+  CreateFolderChain(ExtractFileDir(destination), &runtime.UninstallList);
+  runtime.Progress.SetStatusText(TLanguages::ReplaceText(runtime.GetString(17), u"<%FILENAME%>",
+                                                         AnsiToWide(ExtractFileName(source))));
+  Files().Copy(source, destination, false);
+  // Recorded even when the copy failed: the uninstaller removes what is there.
+  runtime.UninstallList.AddFile(destination);
+}
+
+void TRenameCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  if (line.Params.size() < 2) return;
+  line.Params[0] = Expand(runtime, line.Params[0]);
+  line.Params[1] = Expand(runtime, line.Params[1]);
+  if (Files().FileExists(line.Params[0])) Files().Rename(line.Params[0], line.Params[1]);
+}
+
+void TCreateDirectoryCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  std::string folder = Expand(runtime, Param(line, 0));
+  CreateFolderChain(folder, &runtime.UninstallList);
+  // Recorded also when it existed before, so the uninstaller tries to remove
+  // it (which only succeeds once it is empty).
+  runtime.UninstallList.AddFolder(folder);
+}
+
+void TRMDirCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  std::string folder = Expand(runtime, Param(line, 0));
+  // Only a folder below a drive root: an empty or relative text (a variable
+  // that expanded to nothing) would otherwise name the current folder, and
+  // a bare drive root the whole drive.
+  if (!IsAbsoluteDrivePath(folder)) return;
+  DeleteTree(folder);
 }
 
 }  // namespace tailpack

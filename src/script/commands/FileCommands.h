@@ -11,31 +11,37 @@ class TFileCommand final : public TCommandClass {
   TFileCommand() : TCommandClass("file", 1) {}
   bool Compile(TCompiler& compiler, int32_t row) override;
   uint8_t FileKind() const override { return 1; }
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TDeleteCommand final : public TCommandClass {
  public:
   TDeleteCommand() : TCommandClass("delete", 1) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TCopyFileCommand final : public TCommandClass {
  public:
   TCopyFileCommand() : TCommandClass("copyfile", 2) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TRenameCommand final : public TCommandClass {
  public:
   TRenameCommand() : TCommandClass("rename", 2) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TCreateDirectoryCommand final : public TCommandClass {
  public:
   TCreateDirectoryCommand() : TCommandClass("createdirectory", 1) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TRMDirCommand final : public TCommandClass {
  public:
   TRMDirCommand() : TCommandClass("rmdir", 2) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 }  // namespace tailpack

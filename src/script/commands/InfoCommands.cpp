@@ -1,6 +1,8 @@
 #include "script/commands/InfoCommands.h"
 
 #include "script/commands/CompileSupport.h"
+#include "script/commands/RunSupport.h"
+#include "setup/SetupRuntime.h"
 #include "setup/RegistryRoots.h"
 
 namespace tailpack {
@@ -63,6 +65,36 @@ bool TLanguageFileCommand::Compile(TCompiler& compiler, int32_t row) {
   const std::string name = LineOf(compiler, row).Params[0];
   compiler.AddSourceFile(LanguageFile(compiler, name), EntryPrefix + name, "", 0);
   return true;
+}
+
+namespace {
+
+// The folder (expanded) and prefix (as written, empty when absent) of a log line.
+void LogPlace(TSetupRuntime& runtime, int32_t row, std::string& folder, std::string& prefix) {
+  const TCompLine& line = RunLine(runtime, row);
+  folder = Expand(runtime, Param(line, 0));
+  prefix = line.ParamCount >= 2 ? Param(line, 1) : std::string();
+}
+
+}  // namespace
+
+void TUninstallLogLoadCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  std::string folder;
+  std::string prefix;
+  LogPlace(runtime, row, folder, prefix);
+  // A missing log leaves the list as it is, so records made earlier in this
+  // run survive.
+  runtime.UninstallList.LoadFromFile(folder, prefix);
+}
+
+void TUninstallLogSaveCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  std::string folder;
+  std::string prefix;
+  LogPlace(runtime, row, folder, prefix);
+  // A log that could not be written would leave an installation nobody can
+  // remove: the user hears of it and the run ends as failed.
+  if (TStatus saved = runtime.UninstallList.SaveToFile(folder, prefix); !saved)
+    ReportRunFailure(runtime, saved.Message());
 }
 
 }  // namespace tailpack

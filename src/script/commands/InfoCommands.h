@@ -99,11 +99,13 @@ class TUninstallLanguageCommand final : public TLanguageFileCommand {
 class TUninstallLogLoadCommand final : public TCommandClass {
  public:
   TUninstallLogLoadCommand() : TCommandClass("uninstalllogload", 1) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 class TUninstallLogSaveCommand final : public TCommandClass {
  public:
   TUninstallLogSaveCommand() : TCommandClass("uninstalllogsave", 1) {}
+  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
 
 }  // namespace tailpack

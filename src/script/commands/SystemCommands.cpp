@@ -1,0 +1,95 @@
+#include "script/commands/SystemCommands.h"
+
+#include <chrono>
+#include <thread>
+
+#include "base/FileHelpers.h"
+#include "base/ShellHelpers.h"
+#include "platform/Platform.h"
+#include "script/CompLines.h"
+#include "script/commands/RunSupport.h"
+#include "setup/RegistryAccessor.h"
+#include "setup/RegistryRoots.h"
+#include "setup/SetupRuntime.h"
+#include "uninstall/UninstallList.h"
+
+namespace tailpack {
+
+namespace {
+
+// The URL protocol's keys are always below the classes root.
+constexpr const char* kClassesRootName = "HKCR";
+
+// Writes one string value into a key below the current root (created when
+// missing); failures are silent, the uninstall record is made regardless.
+void WriteValue(TRegistryAccessor& registry, const std::string& key, const std::string& name,
+                const std::string& data) {
+  if (registry.OpenKey(key, true)) {
+    registry.WriteString(name, data);
+    registry.CloseKey();
+  }
+}
+
+}  // namespace
+
+void TWriteRegStrCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  const TCompLine& line = RunLine(runtime, row);
+  SelectRootKey(runtime, Param(line, 0));
+  WriteValue(runtime.Registry, Param(line, 1), Param(line, 2), Expand(runtime, Param(line, 3)));
+  // The record keeps the data as written, path variables and all.
+  runtime.UninstallList.AddRegistryValue(MakeRegistryLine(Param(line, 0), Param(line, 1), Param(line, 2), Param(line, 3)));
+}
+
+void TWriteRegStr_URLCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  const TCompLine& line = RunLine(runtime, row);
+  const std::string& key = Param(line, 0);
+  SelectRootKey(runtime, kClassesRootName);
+  if (runtime.Registry.OpenKey(key, true)) {
+    runtime.Registry.WriteString("", "URL:" + key + " Protocol");
+    runtime.Registry.WriteString("URL Protocol", "");
+    runtime.Registry.CloseKey();
+  }
+  WriteValue(runtime.Registry, key + "\\DefaultIcon\\", "", Expand(runtime, Param(line, 1)));
+  std::string command = "\"" + Expand(runtime, Param(line, 2)) + "\"";
+  for (size_t i = 3; i < line.Params.size(); ++i) command += " \"" + line.Params[i] + "\"";
+  WriteValue(runtime.Registry, key + "\\shell\\open\\command\\", "", command);
+
+  runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key, "", ""));
+  runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key, "URL Protocol", ""));
+  runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key + "\\DefaultIcon\\", "", ""));
+  runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key + "\\shell\\open\\command\\", "", ""));
+}
+
+void TCreateShortCutCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  const TCompLine& line = RunLine(runtime, row);
+  std::string linkFile = Expand(runtime, Param(line, 0));
+  std::string target = Expand(runtime, Param(line, 1));
+  std::string arguments = Expand(runtime, Param(line, 2));
+  // Without a fourth parameter the icon file is the target itself, which
+  // leaves the link without an icon location.
+  std::string iconFile = line.ParamCount >= 4 ? Expand(runtime, Param(line, 3)) : target;
+  CreateShortcut(linkFile, target, arguments, 0, iconFile, 1, ExtractFileDir(target), &runtime.UninstallList);
+  runtime.UninstallList.AddFile(linkFile);
+}
+
+void TExecuteCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+  TCompLine& line = RunLine(runtime, row);
+  if (line.Params.empty()) return;
+  line.Params[0] = Expand(runtime, line.Params[0]);
+  std::string parameters;
+  if (line.Params.size() > 1) {
+    line.Params[1] = Expand(runtime, line.Params[1]);
+    parameters = line.Params[1];
+  }
+  // A program that cannot be started is not reported; the script goes on.
+  TStartedProgram started = Shell().Execute(line.Params[0], parameters);
+  // Without a process (the request went to a program already running) there
+  // is nothing to wait for.
+  if (!started.Started || !started.Process) return;
+  while (!started.Process->ExitCode()) {
+    if (runtime.ScriptAborted || runtime.Terminating) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+}  // namespace tailpack

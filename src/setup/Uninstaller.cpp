@@ -1,0 +1,178 @@
+#include "setup/Uninstaller.h"
+
+#include <algorithm>
+
+#include "archive/Pak.h"
+#include "base/FileHelpers.h"
+#include "base/PrivateTempFolder.h"
+#include "base/ShellHelpers.h"
+#include "base/Text.h"
+#include "platform/Platform.h"
+#include "setup/RegistryAccessor.h"
+#include "setup/SetupInfo.h"
+#include "setup/SetupRuntime.h"
+
+namespace tailpack {
+
+namespace {
+
+constexpr const char* kUninstallKeyParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr const char* kDefaultUninstallerName = "Uninstall.exe";
+constexpr std::string_view kEntryPrefix = "UNINSTALL_";
+constexpr std::string_view kIconEntry = "UNINSTALL_ICON.ICO";
+// The host program is copied in pieces of this size.
+constexpr uint32_t kCopyChunk = 1u << 20;
+
+void RegisterInstallation(TSetupRuntime& runtime) {
+  const TSetupInfo& info = runtime.SetupInfo.Info;
+  // Without a short name the values would land in the list's own key.
+  if (info.ShortName.empty()) return;
+  TRegistryAccessor& registry = runtime.Registry;
+  registry.SetRootKey(kRootLocalMachine);
+  if (!registry.OpenKey(UninstallRegistryKey(info.ShortName), true)) return;
+  registry.WriteString("DisplayName", info.ShortName);
+  // Quoted, so a path with blanks can never be read as a shorter program
+  // followed by arguments.
+  registry.WriteString("UninstallString", "\"" + UninstallerPath(info) + "\"");
+  registry.CloseKey();
+}
+
+TStatus CopyProgram(const std::string& host, uint64_t length, const std::string& target) {
+  auto source = Files().Open(host, TFileMode::OpenRead, TFileShare::ReadWrite);
+  if (!source) return TStatus::Failure("Cannot read the setup program \"" + host + "\"");
+  auto output = Files().Open(target, TFileMode::CreateAlways, TFileShare::None);
+  if (!output) return TStatus::Failure("Cannot create \"" + target + "\"");
+  TBytes buffer(static_cast<size_t>(std::min<uint64_t>(length, kCopyChunk)));
+  for (uint64_t remaining = length; remaining > 0;) {
+    auto piece = static_cast<uint32_t>(std::min<uint64_t>(remaining, kCopyChunk));
+    if (source->Read(buffer.data(), piece) != piece)
+      return TStatus::Failure("Cannot read the setup program \"" + host + "\" completely");
+    if (output->Write(buffer.data(), piece) != piece)
+      return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
+    remaining -= piece;
+  }
+  if (!output->Flush()) return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
+  return TStatus::Success();
+}
+
+// Gives the new program the setup's uninstaller icon, where the platform has
+// executable resources. The icon passes through the run's private folder,
+// never a fixed name in the shared temporary folder.
+void ReplaceUninstallerIcon(TPak& pak, const std::string& uninstaller) {
+  for (uint32_t i = 0; i < pak.FileCount(); ++i) {
+    const TPakFile& entry = pak.Files()[i];
+    if (entry.Group != 0 || !SameTextAnsi(entry.Name, kIconEntry)) continue;
+    auto icon = pak.ExtractFile(i);
+    auto folder = RunTempFolder().Path();
+    if (!icon || !folder) continue;
+    std::string iconFile = *folder + "icon.ico";
+    if (WriteBufferToFile(iconFile, icon->data(), static_cast<uint32_t>(icon->size())))
+      ReplaceIcon(iconFile, uninstaller);
+    Files().Delete(iconFile);
+  }
+}
+
+// Copies one entry of the running archive into the new one under NewName.
+TStatus CopyEntry(TPak& from, uint32_t index, TPak& to, const std::string& newName) {
+  const TPakFile entry = from.Files()[index];
+  if (entry.IsLarge()) {
+    // Never held whole in memory: through a file in the private folder.
+    auto folder = RunTempFolder().Path();
+    if (!folder) return TStatus::Failure("Cannot create a private temporary folder");
+    std::string temporary = *folder + "entry.temp";
+    TStatus status = from.ExtractLargeFile(temporary, entry.Name, entry.Size, index);
+    if (status) status = to.WriteSourceFile(to.AddFile(newName, temporary, 0));
+    Files().Delete(temporary);
+    return status;
+  }
+  std::optional<TBytes> data;
+  if (entry.Size > 0) {
+    data = from.ExtractFile(index);
+    if (!data) return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
+  }
+  uint32_t added = to.AddFile(newName, "", 0);
+  return to.WriteData(added, data ? data->data() : nullptr, entry.Size);
+}
+
+TStatus AppendArchive(TSetupRuntime& runtime, const std::string& uninstaller) {
+  TPak output;
+  if (!output.Create(uninstaller, false, true)) return TStatus::Failure("Cannot open \"" + uninstaller + "\"");
+  TPak& pak = runtime.Pak;
+  for (uint32_t i = 0; i < pak.FileCount(); ++i) {
+    const TPakFile& entry = pak.Files()[i];
+    if (entry.Group != 0) continue;
+    auto newName = UninstallerEntryName(entry.Name);
+    if (!newName) continue;
+    if (TStatus status = CopyEntry(pak, i, output, *newName); !status) return status;
+  }
+  // Only the uninstaller's copy is marked: the running installation must not
+  // behave like an uninstaller on its finish page.
+  TSetupInfo info = runtime.SetupInfo.Info;
+  info.IsUninstaller = 1;
+  TBytes record = SerializeSetupInfo(info);
+  if (TStatus status = output.WriteData(output.AddFile("SetupInfo", "", 0), record.data(),
+                                        static_cast<uint32_t>(record.size()));
+      !status)
+    return status;
+  return output.WriteHeader();
+}
+
+}  // namespace
+
+std::string UninstallRegistryKey(const std::string& shortName) { return kUninstallKeyParent + shortName; }
+
+std::string UninstallerPath(const TSetupInfo& info) {
+  const std::string& name = info.UninstallExeName.empty() ? std::string(kDefaultUninstallerName) : info.UninstallExeName;
+  return IncludeTrailingBackslash(info.InstallDir) + name;
+}
+
+std::optional<std::string> UninstallerEntryName(const std::string& name) {
+  if (!StartsWithNoCase(name, kEntryPrefix) || SameTextAnsi(name, kIconEntry)) return std::nullopt;
+  std::string rest = name.substr(kEntryPrefix.size());
+  if (rest.empty()) return std::nullopt;
+  return rest;
+}
+
+std::optional<uint64_t> ProgramLength(const std::string& executable) {
+  auto file = Files().Open(executable, TFileMode::OpenRead, TFileShare::ReadWrite);
+  if (!file) return std::nullopt;
+  auto size = file->Size();
+  if (!size) return std::nullopt;
+  if (*size < kPakHeaderSize) return size;
+  uint8_t bytes[kPakHeaderSize];
+  if (!file->Seek(*size - kPakHeaderSize) || file->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return size;
+  TPakHeader header = TPakHeader::Decode(bytes);
+  // An archive's data cannot start inside its own header.
+  if (!header.HasMagic() || header.DataStart > *size - kPakHeaderSize) return size;
+  return header.DataStart;
+}
+
+TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable) {
+  RegisterInstallation(runtime);
+  if (runtime.Pak.FileCount() == 0) return TStatus::Success();
+  // The program part comes from the running program itself, never from an
+  // archive named on the command line, which may hold no program at all.
+  auto length = ProgramLength(hostExecutable);
+  if (!length) return TStatus::Success();
+
+  const TSetupInfo& info = runtime.SetupInfo.Info;
+  CreateFolderChain(info.InstallDir, &runtime.UninstallList);
+  std::string uninstaller = UninstallerPath(info);
+  // A second installation replaces the uninstaller rather than appending to it.
+  if (Files().Exists(uninstaller)) Files().Delete(uninstaller);
+  TStatus status = CopyProgram(hostExecutable, *length, uninstaller);
+  if (status) {
+    ReplaceUninstallerIcon(runtime.Pak, uninstaller);
+    status = AppendArchive(runtime, uninstaller);
+  }
+  if (!status) {
+    // Half an uninstaller would only fail later, when it is needed.
+    Files().Delete(uninstaller);
+    return TStatus::Failure("The uninstaller \"" + uninstaller + "\" could not be written: " + status.Message());
+  }
+  return TStatus::Success();
+}
+
+TStatus CreateUninstaller(TSetupRuntime& runtime) { return CreateUninstaller(runtime, System().ExecutablePath()); }
+
+}  // namespace tailpack
