@@ -1,0 +1,152 @@
+// Run steps of the registry, shortcut and program commands against the real
+// registry store, real links and real child processes (this test program
+// itself, started with a filter that selects one of the sleeping cases below).
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "base/FileHelpers.h"
+#include "script/RunFixture.h"
+#include "uninstall/UninstallList.h"
+
+namespace tailpack {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+class SystemCommandsRunTest : public test::RunTest {
+ protected:
+  std::string Expand(const std::string& recorded) { return runtime_.Variables.ExpandPathVars(recorded); }
+  bool RegistryRecorded(const std::string& root, const std::string& key, const std::string& name,
+                        const std::string& data) {
+    return runtime_.UninstallList.ContainsRegistryValue(MakeRegistryLine(root, key, name, data));
+  }
+};
+
+TEST_F(SystemCommandsRunTest, WriteRegStrWritesTheExpandedDataAndRecordsItAsWritten) {
+  const std::string key = TestKey();
+  int32_t row = Line("writeregstr", {"hkcu", key, "InstallPath", "$INSTDIR\\bin"});
+  Run(row);
+  Run(row);
+  EXPECT_EQ(ReadValue(kRootCurrentUser, key, "InstallPath"), InstallDir() + "\\bin");
+  // One record for both runs, with the variable as the script wrote it.
+  EXPECT_EQ(runtime_.UninstallList.RegistryValues,
+            std::vector<std::string>{MakeRegistryLine("hkcu", key, "InstallPath", "$INSTDIR\\bin")});
+
+  // The default value, and a root name nobody knows, which means HKLM.
+  Run(Line("writeregstr", {"HKCU", key, "", "default"}));
+  EXPECT_EQ(ReadValue(kRootCurrentUser, key, ""), "default");
+  Run(Line("writeregstr", {"HKXX", key, "Where", "machine"}));
+  EXPECT_EQ(ReadValue(kRootLocalMachine, key, "Where"), "machine");
+  EXPECT_TRUE(RegistryRecorded("HKXX", key, "Where", "machine"));
+}
+
+TEST_F(SystemCommandsRunTest, WriteRegStrUrlRegistersTheProtocolWithItsQuotedCommand) {
+  struct TCase {
+    std::vector<std::string> Extra;  // parameters after the command
+    std::string Command;             // the open command after the quoted program
+  };
+  const std::vector<TCase> cases = {
+      {{}, ""},
+      {{"%1"}, " \"%1\""},
+      {{"-url", "$INSTDIR"}, " \"-url\" \"$INSTDIR\""},  // arguments as written
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    std::string protocol = "tailpack-url-" + std::to_string(i) + "-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::vector<std::string> params = {protocol, "$INSTDIR\\game.exe,0", "$INSTDIR\\game.exe"};
+    params.insert(params.end(), cases[i].Extra.begin(), cases[i].Extra.end());
+    Run(Line("writeregstr_url", params));
+
+    EXPECT_EQ(ReadValue(kRootClassesRoot, protocol, ""), "URL:" + protocol + " Protocol");
+    EXPECT_EQ(ReadValue(kRootClassesRoot, protocol, "URL Protocol"), "");
+    EXPECT_EQ(ReadValue(kRootClassesRoot, protocol + "\\DefaultIcon", ""), InstallDir() + "\\game.exe,0");
+    EXPECT_EQ(ReadValue(kRootClassesRoot, protocol + "\\shell\\open\\command", ""),
+              "\"" + InstallDir() + "\\game.exe\"" + cases[i].Command);
+    EXPECT_TRUE(RegistryRecorded("HKCR", protocol, "", ""));
+    EXPECT_TRUE(RegistryRecorded("HKCR", protocol, "URL Protocol", ""));
+    EXPECT_TRUE(RegistryRecorded("HKCR", protocol + "\\DefaultIcon\\", "", ""));
+    EXPECT_TRUE(RegistryRecorded("HKCR", protocol + "\\shell\\open\\command\\", "", ""));
+  }
+  EXPECT_EQ(runtime_.UninstallList.RegistryValues.size(), 4 * cases.size());
+}
+
+TEST_F(SystemCommandsRunTest, CreateShortcutWritesTheLinkAndRecordsItWithTheFoldersItMade) {
+  runtime_.Variables.StartMenuProgramsDir = temp_ / "Programs\\";
+  ASSERT_TRUE(Files().CreateFolder(temp_ / "Programs"));
+  for (const std::vector<std::string>& params :
+       {std::vector<std::string>{"$SMPROGRAMS\\Game\\Play.lnk", "$INSTDIR\\game.exe", "-windowed"},
+        {"$SMPROGRAMS\\Game\\Icon.lnk", "$INSTDIR\\game.exe", "", "$INSTDIR\\game.ico"}}) {
+    SCOPED_TRACE(params[0]);
+    Run(Line("createshortcut", params));
+  }
+  EXPECT_TRUE(Files().FileExists(temp_ / "Programs\\Game\\Play.lnk"));
+  EXPECT_TRUE(Files().FileExists(temp_ / "Programs\\Game\\Icon.lnk"));
+  ASSERT_EQ(runtime_.UninstallList.Files.size(), 2u);
+  EXPECT_EQ(Expand(runtime_.UninstallList.Files[0]), temp_ / "Programs\\Game\\Play.lnk");
+  EXPECT_EQ(Expand(runtime_.UninstallList.Files[1]), temp_ / "Programs\\Game\\Icon.lnk");
+  EXPECT_EQ(runtime_.UninstallList.Folders, std::vector<std::string>{temp_ / "Programs\\Game"});
+}
+
+// The children the "execute" cases start: this program, running one of these
+// with an argument that no ordinary run passes, so they pass at once otherwise.
+constexpr const char* kChildArgument = "--tailpack-execute-child";
+
+bool StartedAsChild() {
+  for (const std::string& argument : ::testing::internal::GetArgvs())
+    if (argument == kChildArgument) return true;
+  return false;
+}
+
+TEST(ExecuteChild, SleepsBriefly) {
+  if (StartedAsChild()) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+TEST(ExecuteChild, SleepsLong) {
+  if (StartedAsChild()) std::this_thread::sleep_for(std::chrono::seconds(3));
+}
+
+std::string ChildParameters(const std::string& test) {
+  return std::string(kChildArgument) + " --gtest_brief=1 --gtest_filter=ExecuteChild." + test;
+}
+
+TEST_F(SystemCommandsRunTest, ExecuteWaitsUntilTheProgramHasEnded) {
+  runtime_.Variables.SysVars = {{"CHILDTEST", "SleepsBriefly"}};
+  int32_t row = Line("execute", {System().ExecutablePath(), ChildParameters("%CHILDTEST%")});
+  auto start = TClock::now();
+  Run(row);
+  EXPECT_GE(TClock::now() - start, std::chrono::milliseconds(300));
+  // The parameters are kept in their expanded form.
+  EXPECT_EQ(At(row).Params[1], ChildParameters("SleepsBriefly"));
+}
+
+TEST_F(SystemCommandsRunTest, ExecuteStopsWaitingWhenTheScriptIsAbortedOrTheApplicationEnds) {
+  for (std::atomic<bool>* flag : {&runtime_.ScriptAborted, &runtime_.Terminating}) {
+    runtime_.ScriptAborted = false;
+    runtime_.Terminating = false;
+    int32_t row = Line("execute", {System().ExecutablePath(), ChildParameters("SleepsLong")});
+    std::thread stopper([flag] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      *flag = true;
+    });
+    auto start = TClock::now();
+    Run(row);
+    stopper.join();
+    EXPECT_LT(TClock::now() - start, std::chrono::milliseconds(2500));
+  }
+}
+
+TEST_F(SystemCommandsRunTest, ExecuteOfAMissingProgramGoesOnWithoutAWord) {
+  auto start = TClock::now();
+  Run(Line("execute", {"$INSTDIR\\missing.exe"}));
+  EXPECT_LT(TClock::now() - start, std::chrono::seconds(2));
+  EXPECT_TRUE(answers_.Shown().empty());
+  EXPECT_FALSE(runtime_.ScriptAborted);
+}
+
+}  // namespace
+}  // namespace tailpack
