@@ -18,6 +18,7 @@
 #include "setup/RegistryRoots.h"
 #include "setup/SetupRuntime.h"
 #include "support/Fixtures.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
 #include "ui/headless/HeadlessMessageBoxes.h"
 
@@ -35,12 +36,31 @@ class TScriptedAnswers {
   TScriptedAnswers(const TScriptedAnswers&) = delete;
   TScriptedAnswers& operator=(const TScriptedAnswers&) = delete;
 
-  void Set(const std::string& answers) { boxes_.SetAnswers(answers); }
+  // New answers, and nothing shown so far.
+  void Set(const std::string& answers) {
+    boxes_.SetAnswers(answers);
+    boxes_.ClearShown();
+  }
   std::vector<TShownMessage> Shown() { return boxes_.Shown(); }
 
  private:
   IMessageBoxes& saved_;
   THeadlessMessageBoxes boxes_;
+};
+
+// The native shell, except that documents are not opened: a dying test that
+// writes an error report must not start an editor.
+class TQuietShell final : public IShell {
+ public:
+  std::optional<std::string> SpecialFolder(TSpecialFolder folder) override { return NativeShell().SpecialFolder(folder); }
+  bool CreateLink(const TShellLink& link) override { return NativeShell().CreateLink(link); }
+  bool ReplaceIconImage(const std::string& file, const TBytes& image) override {
+    return NativeShell().ReplaceIconImage(file, image);
+  }
+  TStartedProgram Execute(const std::string& file, const std::string& parameters) override {
+    return NativeShell().Execute(file, parameters);
+  }
+  bool OpenDocument(const std::string&) override { return false; }
 };
 
 // Every status line posted, and the channel's controls attached, while it lives.

@@ -167,20 +167,6 @@ TEST_F(SetupThreadRunTest, AFailureEscapingACommandGoesToTheHandlerAndEndsTheThr
 
 using SetupThreadRunDeathTest = SetupThreadRunTest;
 
-// The native shell, except that the report is not opened in an editor.
-class TQuietShell final : public IShell {
- public:
-  std::optional<std::string> SpecialFolder(TSpecialFolder folder) override { return NativeShell().SpecialFolder(folder); }
-  bool CreateLink(const TShellLink& link) override { return NativeShell().CreateLink(link); }
-  bool ReplaceIconImage(const std::string& file, const TBytes& image) override {
-    return NativeShell().ReplaceIconImage(file, image);
-  }
-  TStartedProgram Execute(const std::string& file, const std::string& parameters) override {
-    return NativeShell().Execute(file, parameters);
-  }
-  bool OpenDocument(const std::string&) override { return false; }
-};
-
 TEST_F(SetupThreadRunDeathTest, WithoutAHandlerTheFailureEndsInTheErrorReport) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   Line("file", {"payload\\", "x"});
@@ -188,7 +174,7 @@ TEST_F(SetupThreadRunDeathTest, WithoutAHandlerTheFailureEndsInTheErrorReport) {
       {
         test::TTempFolderRedirect redirect(Files(), temp_.Path() + "\\");
         TFileSystemOverride override(redirect);
-        TQuietShell shell;
+        test::TQuietShell shell;
         Platform().Shell = &shell;
         THeadlessMessageBoxes boxes;  // tells on standard error
         SetMessageBoxes(boxes);
