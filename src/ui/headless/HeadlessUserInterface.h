@@ -1,0 +1,28 @@
+#pragma once
+// The user interface without a screen, for silent runs (and tests): every
+// window keeps its state in plain fields, message boxes are answered from the
+// scripted queue (TAILPACK_ANSWERS) and printed to standard error.
+
+#include <functional>
+#include <memory>
+
+#include "setup/WizardInterface.h"
+
+namespace tailpack {
+
+class IScriptWorker;
+
+// Makes the worker thread of a run; the real setup thread by default.
+using TWorkerFactory = std::function<std::unique_ptr<IScriptWorker>(TSetupRuntime&)>;
+
+class THeadlessUserInterface final : public IUserInterface {
+ public:
+  explicit THeadlessUserInterface(TWorkerFactory workerFactory = {});
+  std::unique_ptr<IVerificationWindow> CreateVerificationWindow() override;
+  std::unique_ptr<IWizard> CreateWizard(TSetupRuntime& runtime) override;
+
+ private:
+  TWorkerFactory workerFactory_;
+};
+
+}  // namespace tailpack
