@@ -1,7 +1,5 @@
 #include "setup/Uninstaller.h"
 
-#include <algorithm>
-
 #include "archive/Pak.h"
 #include "base/FileHelpers.h"
 #include "base/PrivateTempFolder.h"
@@ -20,8 +18,6 @@ constexpr const char* kUninstallKeyParent = "SOFTWARE\\Microsoft\\Windows\\Curre
 constexpr const char* kDefaultUninstallerName = "Uninstall.exe";
 constexpr std::string_view kEntryPrefix = "UNINSTALL_";
 constexpr std::string_view kIconEntry = "UNINSTALL_ICON.ICO";
-// The host program is copied in pieces of this size.
-constexpr uint32_t kCopyChunk = 1u << 20;
 
 void RegisterInstallation(TSetupRuntime& runtime) {
   const TSetupInfo& info = runtime.SetupInfo.Info;
@@ -37,21 +33,16 @@ void RegisterInstallation(TSetupRuntime& runtime) {
   registry.CloseKey();
 }
 
+// Copies the program and cuts the copy back to its program part. A copy
+// rather than a new file keeps what the file system knows about a program:
+// on POSIX the permission to run it.
 TStatus CopyProgram(const std::string& host, uint64_t length, const std::string& target) {
-  auto source = Files().Open(host, TFileMode::OpenRead, TFileShare::ReadWrite);
-  if (!source) return TStatus::Failure("Cannot read the setup program \"" + host + "\"");
-  auto output = Files().Open(target, TFileMode::CreateAlways, TFileShare::None);
-  if (!output) return TStatus::Failure("Cannot create \"" + target + "\"");
-  TBytes buffer(static_cast<size_t>(std::min<uint64_t>(length, kCopyChunk)));
-  for (uint64_t remaining = length; remaining > 0;) {
-    auto piece = static_cast<uint32_t>(std::min<uint64_t>(remaining, kCopyChunk));
-    if (source->Read(buffer.data(), piece) != piece)
-      return TStatus::Failure("Cannot read the setup program \"" + host + "\" completely");
-    if (output->Write(buffer.data(), piece) != piece)
-      return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
-    remaining -= piece;
-  }
-  if (!output->Flush()) return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
+  if (!Files().Copy(host, target, false)) return TStatus::Failure("Cannot copy the setup program to \"" + target + "\"");
+  if (auto attributes = Files().Attributes(target); attributes && (*attributes & kAttributeReadOnly) != 0)
+    Files().SetAttributes(target, *attributes & ~kAttributeReadOnly);
+  auto output = Files().Open(target, TFileMode::OpenReadWrite, TFileShare::None);
+  if (!output || !output->Seek(length) || !output->Truncate() || !output->Flush() || output->Size() != length)
+    return TStatus::Failure("Cannot write \"" + target + "\" completely");
   return TStatus::Success();
 }
 
