@@ -57,8 +57,10 @@ std::u16string VerifiedText(uint32_t done, uint32_t count) {
 }
 
 void WaitSince(uint32_t start, uint32_t milliseconds) {
-  // Unsigned difference: right across the tick counter's wrap.
-  while (System().TickCount() - start < milliseconds) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // Unsigned difference: right across the tick counter's wrap. The start was
+  // read somewhere within its millisecond, so one tick more makes sure the
+  // full time has passed.
+  while (System().TickCount() - start <= milliseconds) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 // Keeps the error report's facts pointing at this run while it lasts.
