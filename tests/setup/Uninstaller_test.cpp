@@ -187,6 +187,7 @@ TEST_F(UninstallerTest, TheIconIsReplacedWhereThePlatformHasExecutableResources)
   ASSERT_NO_FATAL_FAILURE(test::WriteFile(temp_ / "probe.ico", icon));
   ASSERT_TRUE(Files().Copy(program, temp_ / "probe.exe", false));
   const bool platformCan = ReplaceIcon(temp_ / "probe.ico", temp_ / "probe.exe");
+  RecordProperty("IconReplaced", platformCan ? "yes" : "no");
 
   ASSERT_TRUE(CreateUninstaller(runtime_, program).Ok());
   TBytes written = test::ReadFile(Uninstaller());
