@@ -37,8 +37,8 @@ std::string Expand(const TSetupRuntime& runtime, const std::string& text) {
 
 std::string ResolveCDDrive(const std::string& path) {
   if (UpperAnsi(path).find("$CDDRIVE") == std::string::npos) return path;
-  // The drive list holds at most 26 roots, so the fixed buffer of the
-  // original interface (and its "buffer too small" failure) has no place here.
+  // The platform hands over the whole drive list (at most 26 roots), so no
+  // list can be too long to search.
   for (const std::string& root : Files().LogicalDrives()) {
     if (Files().DriveType(root) != TDriveType::CdRom) continue;
     std::string candidate = ReplaceAllNoCase(path, "$CDDRIVE", root);
