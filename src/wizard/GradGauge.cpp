@@ -78,10 +78,12 @@ TGaugePicture TGradGauge::Picture() const {
 
 void TGradGauge::ApplyAutoCaption() {
   if (!autocaption_) return;
-  double step = static_cast<double>(max_) / 100.0;
-  if (step > 0) {
-    double range = static_cast<double>(max_ - min_) / 100.0;
-    auto percent = static_cast<int64_t>(std::trunc(static_cast<double>(progress_ - min_) / range));
+  // Max / 100 > 0 exactly when Max > 0. The percentage is computed in whole
+  // numbers: dividing by (Max - Min) / 100 in floating point shows a full
+  // bar of 7 steps as 99%.
+  if (max_ > 0) {
+    int64_t range = static_cast<int64_t>(max_) - min_;
+    int64_t percent = (static_cast<int64_t>(progress_) - min_) * 100 / range;  // truncates toward zero
     caption_ = std::to_string(percent) + "%";
   } else {
     caption_ = "0%";

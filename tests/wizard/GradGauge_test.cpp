@@ -19,6 +19,8 @@ TEST(GradGauge, BarRoundsWhileTheCaptionTruncates) {
       {200, 199, 100, "99%", true},  // 99.5: a full bar, the caption still 99
       {200, 500, 100, "100%", true},  // beyond Max: clamped
       {150, 150, 100, "100%", true},
+      {7, 7, 100, "100%", true},  // 7 / (7 / 100) is 100, not 99.99...
+      {7, 6, 86, "85%", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Progress);
