@@ -71,7 +71,11 @@ void TFrmMain::SetPagesUp() {
 
   FindNamedControls();
   std::string& installDir = runtime_.SetupInfo.Info.InstallDir;
-  installDir = runtime_.Variables.ExpandPathVars(installDir);
+  // Always with its final backslash, as the folder page leaves it: the
+  // uninstall log records files as "$INSTDIR" followed directly by the rest,
+  // so an uninstaller given "-id C:\App" would otherwise look for
+  // "C:\Appbin\..." and leave every file behind.
+  installDir = IncludeTrailingBackslash(runtime_.Variables.ExpandPathVars(installDir));
 
   if (named_.FolderTree) {
     named_.FolderTree->SetChangeHandler([this] { ShellTreeViewChange(); });

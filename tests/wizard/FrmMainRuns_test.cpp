@@ -237,6 +237,19 @@ TEST_F(UninstallRunTest, ThreePhasesWithTheirItemsAndTheGauge) {
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
+TEST_F(UninstallRunTest, AnInstallationFolderGivenWithoutItsBackslashStillFindsTheFiles) {
+  // The log holds "$INSTDIR" followed directly by the rest of the path.
+  std::string app = temp_ / "Given";
+  ASSERT_TRUE(Files().CreateFolder(app));
+  test::WriteFile(app + "\\a.txt", std::string("x"));
+  runtime_.SetupInfo.Info.InstallDir = app;
+  runtime_.UninstallList.Files = {"$INSTDIRa.txt"};
+  MakeUninstaller();
+  EXPECT_EQ(runtime_.SetupInfo.Info.InstallDir, app + "\\");
+  ASSERT_TRUE(Next());
+  EXPECT_FALSE(Files().Exists(app + "\\a.txt"));
+}
+
 TEST_F(UninstallRunTest, ItemsBelowOnePercentAreNotShown) {
   for (int i = 0; i < 150; ++i) runtime_.UninstallList.Files.push_back("$INSTDIR\\none" + std::to_string(i));
   MakeUninstaller();

@@ -72,6 +72,11 @@ void THeadlessControl::TilePicture(const std::vector<TPoint>& origins) {
   State.Picture = TSize{State.Bounds.Width, State.Bounds.Height};
 }
 
+void THeadlessControl::RepaintNow() {
+  ++State.Repaints;
+  if (area_ && area_->OnControlRepaint) area_->OnControlRepaint(*this);
+}
+
 void THeadlessControl::SendToBack() {
   if (area_) area_->SendToBack(*this);
 }

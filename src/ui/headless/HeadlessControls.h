@@ -75,7 +75,7 @@ class THeadlessControl : public IControl {
   void SetCenter(bool center) override { State.Center = center; }
   void TilePicture(const std::vector<TPoint>& origins) override;
   void SendToBack() override;
-  void RepaintNow() override { ++State.Repaints; }
+  void RepaintNow() override;
   void SetChangeHandler(std::function<void()> handler) override { changeHandler_ = std::move(handler); }
   TGradGauge* Gauge() override { return gauge_.get(); }
 
@@ -162,8 +162,10 @@ class THeadlessPageArea final : public IPageArea {
 
   uint32_t Colour = 0xFFFFFF;
   int Repaints = 0;
-  // Called on every immediate repaint (the terminal shows progress then).
+  // Called on every immediate repaint of the area, and of a control on it
+  // (the terminal shows progress then).
   std::function<void()> OnRepaint;
+  std::function<void(THeadlessControl&)> OnControlRepaint;
 
   // The controls in creation order, and their stacking order (bottom first).
   const std::vector<std::unique_ptr<THeadlessControl>>& Controls() const { return controls_; }

@@ -23,8 +23,15 @@ bool IsShownAsText(TControlKind kind) {
 
 TTerminalWizardWindow::TTerminalWizardWindow(std::shared_ptr<TTerminalConsole> console)
     : console_(std::move(console)) {
-  // The uninstallation repaints instead of pumping messages.
-  Area.OnRepaint = [this] { ShowProgress(); };
+  // The uninstallation repaints instead of pumping messages. Both runs show
+  // the status before they move the gauge: a page with a gauge prints when
+  // the gauge is painted, so the line has both.
+  Area.OnRepaint = [this] {
+    if (!HasVisibleGauge()) ShowProgress();
+  };
+  Area.OnControlRepaint = [this](THeadlessControl& control) {
+    if (control.Kind() == TControlKind::ProgressBar) ShowProgress();
+  };
 }
 
 std::vector<THeadlessControl*> TTerminalWizardWindow::VisibleControls() const {
@@ -44,6 +51,12 @@ std::vector<THeadlessControl*> TTerminalWizardWindow::VisibleRadios() const {
   for (THeadlessControl* control : VisibleControls())
     if (control->Kind() == TControlKind::Radio && control->State.Enabled) radios.push_back(control);
   return radios;
+}
+
+bool TTerminalWizardWindow::HasVisibleGauge() const {
+  for (THeadlessControl* control : VisibleControls())
+    if (control->Kind() == TControlKind::ProgressBar) return true;
+  return false;
 }
 
 THeadlessControl* TTerminalWizardWindow::VisibleEdit() const {

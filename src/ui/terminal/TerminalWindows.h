@@ -36,6 +36,7 @@ class TTerminalWizardWindow final : public THeadlessWizardWindow {
   std::vector<THeadlessControl*> VisibleControls() const;
   std::vector<THeadlessControl*> VisibleRadios() const;
   THeadlessControl* VisibleEdit() const;
+  bool HasVisibleGauge() const;
   void PrintPage();
   void HandleLine(const std::string& line);
   bool Press(TWizardButton button);
