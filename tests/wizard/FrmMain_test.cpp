@@ -11,11 +11,16 @@
 
 #include "base/ExitCodes.h"
 #include "base/FileHelpers.h"
+#include "base/Numbers.h"
 #include "base/Text.h"
 #include "platform/TextCodec.h"
 #include "support/ForwardingFileSystem.h"
 #include "wizard/DebugDump.h"
 #include "wizard/WizardFixture.h"
+
+#ifndef _WIN32
+#include "platform/posix/HostFixture.h"
+#endif
 
 namespace tailpack {
 namespace {
@@ -230,6 +235,28 @@ TEST_F(FrmMainTest, TheTreeFollowsTheFieldAndTheFieldTheTree) {
   EXPECT_TRUE(SameTextAnsi(Text(Field().State.Text), temp_ / "Games"));
   EXPECT_TRUE(SameTextAnsi(runtime_.SetupInfo.Info.InstallDir, temp_ / "Games\\"));
 }
+
+#ifndef _WIN32
+// The same through the POSIX drive map itself: its CD-ROM drive is refused,
+// and a fixed drive gives the free space of its host folder.
+TEST_F(FrmMainTest, TheDriveMapDecidesWhichDrivesAreAccepted) {
+  test::THostFolder host;
+  for (const char* folder : {"cd", "e", "e/Games"}) test::MakeHostFolder(host / folder);
+  const char* current = std::getenv("TAILPACK_DRIVES");
+  test::TScopedVariable drives("TAILPACK_DRIVES", std::string(current ? current : "") + ";D=" + (host / "cd") +
+                                                      ":cdrom;E=" + (host / "e"));
+  MakeInstallWizard();
+  ASSERT_TRUE(Next());
+  Field().UserType(u"D:\\Games");
+  EXPECT_FALSE(Button(TWizardButton::Next).State.Enabled);
+  Field().UserType(u"e:\\Games\\New");
+  EXPECT_TRUE(Button(TWizardButton::Next).State.Enabled);
+  EXPECT_EQ(runtime_.SetupInfo.Info.InstallDir, "e:\\Games\\New\\");
+  EXPECT_GT(runtime_.SpaceAvailable, 0u);
+  EXPECT_EQ(runtime_.SpaceAvailableText, FormatSize(runtime_.SpaceAvailable));
+  EXPECT_TRUE(SameTextAnsi(Tree().SelectedPath(), "E:\\Games")) << Tree().SelectedPath();
+}
+#endif
 
 TEST_F(FrmMainTest, ThePatchPageRefusesToGoOnWithoutSpace) {
   TDriveTable drives;
