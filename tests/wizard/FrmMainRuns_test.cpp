@@ -97,9 +97,11 @@ TEST_F(FrmMainRunsTest, ThePatchingPageShowsWhatTheWorkerPosts) {
 }
 
 struct TLanguageSelectionCase {
+  const char* Name;
   bool SecondChecked;
   const char* Expected;
 };
+void PrintTo(const TLanguageSelectionCase& c, std::ostream* out) { *out << c.Name; }
 
 class LanguageSelectionTest : public FrmMainRunsTest, public ::testing::WithParamInterface<TLanguageSelectionCase> {};
 
@@ -122,8 +124,9 @@ TEST_P(LanguageSelectionTest, TheLastPageWithAChoiceGoesToTheScript) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoPages, LanguageSelectionTest,
-                         ::testing::Values(TLanguageSelectionCase{true, "Italiano"},
-                                           TLanguageSelectionCase{false, "Deutsch"}));
+                         ::testing::Values(TLanguageSelectionCase{"SecondChecked", true, "Italiano"},
+                                           TLanguageSelectionCase{"SecondUnchecked", false, "Deutsch"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(FrmMainRunsTest, AnArchiveWithoutGroupsKeepsTheGaugesMaximum) {
   UseArchive(test::InstallWizardEntries());
@@ -263,10 +266,12 @@ TEST_F(UninstallRunTest, ItemsBelowOnePercentAreNotShown) {
 }
 
 struct TFinaliserCase {
+  const char* Name;
   bool Uninstaller;
   bool HasEntry;
   size_t Started;
 };
+void PrintTo(const TFinaliserCase& c, std::ostream* out) { *out << c.Name; }
 
 class FinaliserTest : public FrmMainRunsTest, public ::testing::WithParamInterface<TFinaliserCase> {};
 
@@ -298,15 +303,19 @@ TEST_P(FinaliserTest, StartsOnceWithTheProgramsPath) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FinaliserTest,
-                         ::testing::Values(TFinaliserCase{true, true, 1}, TFinaliserCase{true, false, 0},
-                                           TFinaliserCase{false, true, 0}));
+                         ::testing::Values(TFinaliserCase{"UninstallerWithEntry", true, true, 1},
+                                           TFinaliserCase{"UninstallerWithoutEntry", true, false, 0},
+                                           TFinaliserCase{"InstallerWithEntry", false, true, 0}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 struct TSilentCase {
+  const char* Name;
   const char* InstallDirArgument;
   bool Aborted;
   int Code;
   bool Told;
 };
+void PrintTo(const TSilentCase& c, std::ostream* out) { *out << c.Name; }
 
 class SilentRunTest : public FrmMainRunsTest, public ::testing::WithParamInterface<TSilentCase> {};
 
@@ -330,9 +339,11 @@ TEST_P(SilentRunTest, EndsWithTheRunsExitCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SilentRunTest,
-                         ::testing::Values(TSilentCase{"", false, kExitCompleted, true},
-                                           TSilentCase{"C:\\Given", false, kExitCompleted, false},
-                                           TSilentCase{"", true, kExitInstallationAborted, true}));
+                         ::testing::Values(TSilentCase{"Completed", "", false, kExitCompleted, true},
+                                           TSilentCase{"CompletedIntoAGivenFolder", "C:\\Given", false,
+                                                       kExitCompleted, false},
+                                           TSilentCase{"Aborted", "", true, kExitInstallationAborted, true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(UninstallRunTest, ASilentUninstallerWhoseLastPageUninstallsEndsAfterOneRun) {
   runtime_.Silent = true;
