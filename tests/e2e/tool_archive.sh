@@ -30,8 +30,8 @@ with open(output, mode) as archive:
     archive.seek(0, 2)
     data_start = archive.tell()
     records = []
-    for spec in args:
-        group, rest = spec.split(":", 1)
+    for item in args:
+        group, rest = item.split(":", 1)
         name, source = rest.split("=", 1)
         data = open(source, "rb").read()
         stored, stored_size = data, 0

@@ -9,30 +9,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/posix/Descriptor.h"
+
 namespace tailpack::posix {
 
 namespace {
-
-// Closes a descriptor once; Release hands it back for an explicit close whose
-// result matters.
-class TDescriptor {
- public:
-  explicit TDescriptor(int fd) : fd_(fd) {}
-  ~TDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  TDescriptor(const TDescriptor&) = delete;
-  TDescriptor& operator=(const TDescriptor&) = delete;
-  int Get() const { return fd_; }
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, std::string_view content) {
   size_t done = 0;

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/posix/Descriptor.h"
 #include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
@@ -26,24 +27,7 @@ namespace tailpack {
 
 namespace {
 
-class TDescriptor {
- public:
-  explicit TDescriptor(int fd) : fd_(fd) {}
-  ~TDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  TDescriptor(const TDescriptor&) = delete;
-  TDescriptor& operator=(const TDescriptor&) = delete;
-  int Get() const { return fd_; }
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
+using posix::TDescriptor;
 
 struct TDirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
