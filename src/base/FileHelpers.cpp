@@ -26,6 +26,10 @@ std::optional<TBytes> ReadWholeFile(const std::string& path) {
 TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
                           IInstallRecorder* recorder) {
   CreateFolderChain(ExtractFileDir(path), recorder);
+  return WriteWholeFile(path, data, count);
+}
+
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count) {
   auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
   if (!file) return TStatus::Failure("Cannot create \"" + path + "\"");
   bool complete = count == 0 || data == nullptr || file->Write(data, count) == count;

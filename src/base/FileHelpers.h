@@ -17,6 +17,11 @@ class IInstallRecorder;
 // nothing when it can be sized but not opened again for reading.
 std::optional<TBytes> ReadWholeFile(const std::string& path);
 
+// Creates (or truncates) the file and writes Count bytes, in a folder that
+// exists. A file that cannot be written completely is removed again and the
+// failure returned, so no truncated file is left behind.
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count);
+
 // Creates the folders of Path, then creates (or truncates) the file and writes
 // Count bytes. A file that cannot be written completely is removed again and
 // the failure returned, so no truncated file is left behind.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/BufferManager.h"
+#include "base/FileHelpers.h"
 #include "base/PakString.h"
 #include "platform/Platform.h"
 
@@ -48,16 +49,7 @@ TBytes TSetupInfoFile::Serialize() const { return SerializeSetupInfo(Info); }
 
 TStatus TSetupInfoFile::SaveToFile(const std::string& path) const {
   TBytes bytes = Serialize();
-  auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
-  if (!file) return TStatus::Failure("Cannot create \"" + path + "\"");
-  bool complete = file->Write(bytes.data(), static_cast<uint32_t>(bytes.size())) == bytes.size();
-  complete = file->Flush() && complete;
-  file.reset();
-  if (!complete) {
-    Files().Delete(path);
-    return TStatus::Failure("Cannot write \"" + path + "\" completely (is the disk full?)");
-  }
-  return TStatus::Success();
+  return WriteWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 }  // namespace tailpack

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/BufferManager.h"
+#include "base/FileHelpers.h"
 #include "base/PakString.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
@@ -88,16 +89,9 @@ TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string&
         return TStatus::Failure("An entry is too long for the uninstall log \"" + path + "\"");
   }
   TBytes bytes = Serialize();
+  // An existing log is deleted and written anew.
   ::tailpack::Files().Delete(path);
-  auto file = ::tailpack::Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
-  if (!file) return TStatus::Failure("Cannot create the uninstall log \"" + path + "\"");
-  bool complete = file->Write(bytes.data(), static_cast<uint32_t>(bytes.size())) == bytes.size() && file->Flush();
-  file.reset();
-  if (!complete) {
-    ::tailpack::Files().Delete(path);
-    return TStatus::Failure("Cannot write the uninstall log \"" + path + "\" completely");
-  }
-  return TStatus::Success();
+  return WriteWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 TLogLoad TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
