@@ -51,14 +51,28 @@ std::string TPathVariables::ExpandPathVars(const std::string& text) const {
   return WideToAnsi(ExpandPathVars(AnsiToWide(text)));
 }
 
+namespace {
+
+// A folder as it is matched when compacting: without its trailing "\" (drive
+// roots excepted), so "C:\Game\" and "C:\Game" both give "$INSTDIR\bin\x"
+// rather than "$INSTDIRbin\x". Expanding puts the separator back, since runs
+// of backslashes become one.
+std::u16string CompactForm(const std::string& folder) {
+  std::u16string wide = AnsiToWide(folder);
+  if (wide.size() > 3 && wide.back() == u'\\') wide.pop_back();
+  return wide;
+}
+
+}  // namespace
+
 std::string TPathVariables::CompactPathVars(const std::string& text) const {
   std::u16string result = AnsiToWide(text);
-  if (InstallDir) result = ReplaceAllNoCase(result, AnsiToWide(*InstallDir), u"$INSTDIR");
-  result = ReplaceAllNoCase(result, AnsiToWide(StartMenuProgramsDir), u"$SMPROGRAMS");
-  result = ReplaceAllNoCase(result, AnsiToWide(ProgramFilesDir), u"$PROGRAMFILES");
+  if (InstallDir) result = ReplaceAllNoCase(result, CompactForm(*InstallDir), u"$INSTDIR");
+  result = ReplaceAllNoCase(result, CompactForm(StartMenuProgramsDir), u"$SMPROGRAMS");
+  result = ReplaceAllNoCase(result, CompactForm(ProgramFilesDir), u"$PROGRAMFILES");
   // The application-data folder itself is not turned into a variable.
   if (result.find(u'$') != std::u16string::npos) result = ReplaceAllNoCase(result, u"$APPDATA", AppDataWithBackslash());
-  result = ReplaceAllNoCase(result, AnsiToWide(DesktopDir), u"$DESKTOP");
+  result = ReplaceAllNoCase(result, CompactForm(DesktopDir), u"$DESKTOP");
   return WideToAnsi(ExpandEnvVars(result));
 }
 

@@ -60,9 +60,23 @@ TEST_F(PathVariablesTest, CompactPrefersTheInstallationFolderAndRoundTrips) {
   std::string compact = vars_.CompactPathVars(installed);
   EXPECT_EQ(compact, "$INSTDIR\\readme.txt");
   EXPECT_EQ(vars_.ExpandPathVars(compact), installed);
-  EXPECT_EQ(vars_.CompactPathVars("c:\\program files\\Other\\x.dll"), "$PROGRAMFILES" "Other\\x.dll");
-  EXPECT_EQ(vars_.CompactPathVars("C:\\Desk\\Game.lnk"), "$DESKTOP" "Game.lnk");
+  // Folders ending in "\" compact to the variable followed by the separator.
+  EXPECT_EQ(vars_.CompactPathVars("c:\\program files\\Other\\x.dll"), "$PROGRAMFILES\\Other\\x.dll");
+  EXPECT_EQ(vars_.CompactPathVars("C:\\Desk\\Game.lnk"), "$DESKTOP\\Game.lnk");
+  EXPECT_EQ(vars_.ExpandPathVars(std::string("$DESKTOP\\Game.lnk")), "C:\\Desk\\Game.lnk");
   EXPECT_EQ(vars_.CompactPathVars("C:\\Data\\Game\\save"), "C:\\Data\\Game\\save");
+}
+
+TEST_F(PathVariablesTest, AnInstallationFolderWithOrWithoutItsBackslashCompactsAlike) {
+  for (const char* folder : {"C:\\Program Files\\Game", "C:\\Program Files\\Game\\"}) {
+    SCOPED_TRACE(folder);
+    installDir_ = folder;
+    std::string compact = vars_.CompactPathVars("C:\\Program Files\\Game\\bin\\x.exe");
+    EXPECT_EQ(compact, "$INSTDIR\\bin\\x.exe");
+    EXPECT_EQ(vars_.ExpandPathVars(compact), "C:\\Program Files\\Game\\bin\\x.exe");
+  }
+  installDir_ = "C:\\";  // a drive root keeps its backslash
+  EXPECT_EQ(vars_.CompactPathVars("C:\\x.txt"), "$INSTDIRx.txt");
 }
 
 TEST_F(PathVariablesTest, EmptyFoldersCompactNothing) {
