@@ -16,6 +16,10 @@ cmake --build --preset win32
 # of a bare machine, names outside ASCII cannot be created at all. A UTF-8
 # locale also fixes the Windows side (code page 1252, English).
 export LC_ALL=C.UTF-8
+# A home of its own, so the prefix's desktop and documents folders (and the
+# links tests put there) stay inside the run.
+HOME=$(mktemp -d "$PWD/build/win64/home.XXXXXX")
+export HOME
 
 prefix=$(mktemp -d "$PWD/build/win64/wineprefix.XXXXXX")
 export WINEPREFIX="$prefix"
@@ -27,7 +31,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix"
+  rm -rf "$prefix" "$HOME"
 }
 trap cleanup EXIT
 
@@ -39,4 +43,9 @@ wineboot --init >/dev/null 2>&1
 
 status=0
 ctest --test-dir build/win64 --output-on-failure -j2 || status=$?
+# The Windows executables end to end.
+for script in tests/wine/*.sh; do
+  echo "== $script"
+  bash "$script" build/win64/src || status=1
+done
 exit "$status"
