@@ -84,13 +84,4 @@ std::u16string TPathVariables::ExpandEnvVars(const std::u16string& text) const {
   return result;
 }
 
-TPathVariables& PathVariables() {
-  static TPathVariables variables = [] {
-    TPathVariables initial;
-    initial.SysVars = TPathVariables::ReadSysVars(System().EnvironmentBlock());
-    return initial;
-  }();
-  return variables;
-}
-
 }  // namespace tailpack

@@ -52,7 +52,4 @@ class TPathVariables {
   std::u16string AppDataWithBackslash() const;
 };
 
-// The process's variables.
-TPathVariables& PathVariables();
-
 }  // namespace tailpack

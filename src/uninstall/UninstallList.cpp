@@ -39,8 +39,7 @@ bool TUninstallList::ContainsRegistryValue(const std::string& line) const {
 }
 
 void TUninstallList::AddFile(const std::string& path) {
-  const TPathVariables& variables = variables_ ? *variables_ : PathVariables();
-  std::string compact = variables.CompactPathVars(path);
+  std::string compact = variables_ ? variables_->CompactPathVars(path) : path;
   if (!ContainsFile(compact)) Files.push_back(compact);
 }
 

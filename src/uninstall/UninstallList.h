@@ -22,7 +22,8 @@ enum class TLogLoad {
 
 class TUninstallList final : public IInstallRecorder {
  public:
-  // Files are recorded in the compact form of these variables.
+  // Files are recorded in the compact form of these variables; without them
+  // (a list that is only loaded or shown) paths are kept as given.
   explicit TUninstallList(const TPathVariables* variables = nullptr);
 
   std::vector<std::string> Files;

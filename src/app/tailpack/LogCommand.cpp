@@ -7,7 +7,6 @@
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
 #include "platform/HostPaths.h"
-#include "setup/PathVariables.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {
@@ -30,9 +29,8 @@ int RunLog(const TLogOptions& options) {
     PrintError("\"" + options.Folder + "\" lies on no mapped drive");
     return kToolExitUnreadable;
   }
-  // Entries are shown as stored, variables and all: nothing is compacted here.
-  TPathVariables noVariables;
-  TUninstallList list(&noVariables);
+  // Entries are shown as stored, variables and all.
+  TUninstallList list;
   // "--prefix Demo" means the log of a "prefix Demo" line, Demo_install.log.
   std::string prefix = options.Prefix;
   if (!prefix.empty() && prefix.back() != '_' && list.LoadFromFile(*folder, prefix) == TLogLoad::Missing) prefix += '_';
