@@ -23,6 +23,15 @@ std::optional<TBytes> ReadWholeFile(const std::string& path) {
   return data;
 }
 
+std::optional<TBytes> TryReadWholeFile(const std::string& path) {
+  auto file = Files().Open(path, TFileMode::OpenRead, TFileShare::Read);
+  auto size = file ? file->Size() : std::nullopt;
+  if (!size || *size > 0xFFFFFFFFull) return std::nullopt;
+  TBytes data(static_cast<size_t>(*size));
+  if (!data.empty() && file->Read(data.data(), static_cast<uint32_t>(data.size())) != data.size()) return std::nullopt;
+  return data;
+}
+
 TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
                           IInstallRecorder* recorder) {
   CreateFolderChain(ExtractFileDir(path), recorder);

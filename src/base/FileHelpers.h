@@ -16,6 +16,9 @@ class IInstallRecorder;
 // The whole file; raises EIOError when it cannot be opened at all, and gives
 // nothing when it can be sized but not opened again for reading.
 std::optional<TBytes> ReadWholeFile(const std::string& path);
+// The whole file, read through one shared open; nothing when it cannot be
+// opened or read completely (never raises).
+std::optional<TBytes> TryReadWholeFile(const std::string& path);
 
 // Creates (or truncates) the file and writes Count bytes, in a folder that
 // exists. A file that cannot be written completely is removed again and the

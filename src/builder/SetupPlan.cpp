@@ -16,15 +16,6 @@ namespace tailpack {
 
 namespace {
 
-std::optional<TBytes> ReadAll(const std::string& path) {
-  auto file = Files().Open(path, TFileMode::OpenRead, TFileShare::Read);
-  if (!file) return std::nullopt;
-  TBytes bytes(static_cast<size_t>(file->Size().value_or(0)));
-  if (!bytes.empty() && file->Read(bytes.data(), static_cast<uint32_t>(bytes.size())) != bytes.size())
-    return std::nullopt;
-  return bytes;
-}
-
 uint64_t FileSize(const std::string& path) {
   auto file = Files().Open(path, TFileMode::OpenRead, TFileShare::Read);
   return file ? file->Size().value_or(0) : 0;
@@ -68,7 +59,7 @@ class TPlanner {
 
 void TPlanner::Run() {
   folder_ = ExtractFileDir(plan_.ScriptPath);
-  auto text = ReadAll(plan_.ScriptPath);
+  auto text = TryReadWholeFile(plan_.ScriptPath);
   if (!text) {
     Error(0, "cannot read the script");
     return;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/Pak.h"
+#include "base/FileHelpers.h"
 #include "platform/Platform.h"
 
 namespace tailpack {
@@ -23,14 +24,11 @@ struct TSlot {
   std::string Error;
 };
 
+// The source's bytes, or nothing when it cannot be read or changed size
+// since the plan was made.
 std::optional<TBytes> ReadSource(const std::string& path, uint64_t expectedSize) {
-  auto file = Files().Open(path, TFileMode::OpenRead, TFileShare::Read);
-  if (!file) return std::nullopt;
-  auto size = file->Size();
-  if (!size || *size != expectedSize) return std::nullopt;  // changed while building
-  TBytes bytes(static_cast<size_t>(*size));
-  if (!bytes.empty() && file->Read(bytes.data(), static_cast<uint32_t>(bytes.size())) != bytes.size())
-    return std::nullopt;
+  auto bytes = TryReadWholeFile(path);
+  if (!bytes || bytes->size() != expectedSize) return std::nullopt;
   return bytes;
 }
 

@@ -96,11 +96,9 @@ TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string&
 TLogLoad TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
   std::string path = LogPath(folder, prefix);
   if (!::tailpack::Files().FileExists(path)) return TLogLoad::Missing;
-  auto file = ::tailpack::Files().Open(path, TFileMode::OpenRead, TFileShare::Read);
-  if (!file) return TLogLoad::Missing;
-  TBytes bytes(static_cast<size_t>(std::min<uint64_t>(file->Size().value_or(0), 0xFFFFFFFFu)));
-  if (!bytes.empty()) bytes.resize(file->Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
-  return Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  auto bytes = TryReadWholeFile(path);
+  if (!bytes) return TLogLoad::Missing;
+  return Deserialize(bytes->data(), static_cast<uint32_t>(bytes->size()));
 }
 
 std::string MakeRegistryLine(const std::string& root, const std::string& key, const std::string& name,
