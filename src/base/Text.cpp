@@ -117,6 +117,16 @@ std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view pa
                                         [](char16_t a, char16_t b) { return FoldWide(a) == FoldWide(b); });
 }
 
+size_t FindNoCase(std::u16string_view text, std::u16string_view pattern, size_t from) {
+  if (pattern.empty() || text.size() < pattern.size()) return std::u16string_view::npos;
+  for (size_t i = from; i + pattern.size() <= text.size(); ++i) {
+    size_t k = 0;
+    while (k < pattern.size() && FoldWide(text[i + k]) == FoldWide(pattern[k])) ++k;
+    if (k == pattern.size()) return i;
+  }
+  return std::u16string_view::npos;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
   return ReplaceAllWith<std::string>(text, pattern, replacement, [](char a, char b) { return a == b; });
 }

@@ -27,6 +27,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern, std::string_view replacement);
 std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view pattern,
                                 std::u16string_view replacement);
+// The first occurrence of Pattern (any letter case) at or after From; npos
+// when there is none. An empty pattern is never found.
+size_t FindNoCase(std::u16string_view text, std::u16string_view pattern, size_t from = 0);
 // Exact (case-sensitive) replace-all with the same termination rule.
 std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tailpack {
@@ -39,17 +40,25 @@ class TPathVariables {
   // entries of Windows) is skipped.
   static std::vector<TSysVar> ReadSysVars(const std::vector<std::string>& environmentBlock);
 
-  // Every variable replaced (case-insensitive), then every run of backslashes
-  // made one backslash.
+  // Every variable replaced (case-insensitive); where a value ending in "\"
+  // meets text beginning with "\" one separator is kept. Other backslashes,
+  // such as the leading "\\" of a network path, stay as written.
   std::u16string ExpandPathVars(const std::u16string& text) const;
   std::string ExpandPathVars(const std::string& text) const;
-  // Installed folders turned back into variables, the installation folder first.
-  std::string CompactPathVars(const std::string& text) const;
+  // An installed path as the uninstall log records it: a leading installation,
+  // start-menu, program-files or desktop folder (in that order) that ends at a
+  // separator becomes its variable ("$INSTDIR\bin\x"); anything else stays.
+  std::string CompactPathVars(const std::string& path) const;
+  // The inverse of CompactPathVars: exactly the path that was recorded. Only
+  // a leading variable is expanded; the rest is taken as written.
+  std::string ExpandLoggedPath(const std::string& logged) const;
   // Only the "%NAME%" references.
   std::u16string ExpandEnvVars(const std::u16string& text) const;
 
  private:
   std::u16string AppDataWithBackslash() const;
+  // The folders CompactPathVars replaces, with their variables, in order.
+  std::vector<std::pair<std::string, const char*>> CompactFolders() const;
 };
 
 }  // namespace tailpack

@@ -148,7 +148,8 @@ void TFrmMain::UninstallRun() {
 
   for (uint32_t k = 1; k <= fileCount; ++k) {
     showItem(u"", k, fileCount, k);
-    std::string path = runtime_.Variables.ExpandPathVars(list.Files[k - 1]);
+    // Exactly the path that was installed, whatever its name looks like.
+    std::string path = runtime_.Variables.ExpandLoggedPath(list.Files[k - 1]);
     if (Files().FileExists(path)) Files().Delete(path);
   }
   // Folders from the last created to the first, so inner ones go first; a

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace tailpack {
 namespace {
 
@@ -34,7 +36,10 @@ TEST_F(PathVariablesTest, ExpandsEveryVariableInAnyCase) {
       {"$CDDRIVE\\setup", "\\setup"},  // no CD drive
       {"$LANGUAGESELECTION", "English"},
       {"%windir%\\system", "C:\\Windows\\system"},
-      {"\\\\server\\share\\x", "\\server\\share\\x"},  // a network path loses a backslash
+      {"\\\\server\\share\\x", "\\\\server\\share\\x"},  // a network path keeps its "\\"
+      {"C:\\a\\\\b", "C:\\a\\\\b"},                      // no variable: backslashes as written
+      {"$PROGRAMFILES\\\\Foo", "C:\\Program Files\\Foo"},   // one separator where the value meets text
+      {"C:\\x\\$CDDRIVE\\y", "C:\\x\\y"},                // an empty value leaves one separator too
       {"100%", "100%"},
   };
   for (const auto& c : cases) {
@@ -75,8 +80,85 @@ TEST_F(PathVariablesTest, AnInstallationFolderWithOrWithoutItsBackslashCompactsA
     EXPECT_EQ(compact, "$INSTDIR\\bin\\x.exe");
     EXPECT_EQ(vars_.ExpandPathVars(compact), "C:\\Program Files\\Game\\bin\\x.exe");
   }
-  installDir_ = "C:\\";  // a drive root keeps its backslash
-  EXPECT_EQ(vars_.CompactPathVars("C:\\x.txt"), "$INSTDIRx.txt");
+}
+
+TEST_F(PathVariablesTest, FoldersCompactOnlyAtAComponentBoundaryAndExpandBackExactly) {
+  struct TCase {
+    const char* InstallDir;
+    const char* Path;
+    const char* Logged;
+  } cases[] = {
+      {"C:\\Program Files\\Demo\\", "C:\\Program Files\\Demo\\a.txt", "$INSTDIR\\a.txt"},
+      {"C:\\Program Files\\Demo", "C:\\Program Files\\Demo\\a.txt", "$INSTDIR\\a.txt"},
+      {"C:\\Program Files\\Demo\\", "C:\\Program Files\\Demo Editor\\b.txt", "$PROGRAMFILES\\Demo Editor\\b.txt"},
+      {"C:\\Program Files\\Demo", "C:\\Program Files\\Demo", "$INSTDIR"},
+      {"C:\\Program Files\\Demo", "C:\\Program Files\\Demo\\", "$INSTDIR\\"},
+      {"C:\\Demo", "C:\\Program Files (x86)\\Other\\o.txt", "C:\\Program Files (x86)\\Other\\o.txt"},
+      {"C:\\T2", "C:\\T2x\\out.txt", "C:\\T2x\\out.txt"},
+      {"C:\\T2\\", "C:\\T2\\x\\out.txt", "$INSTDIR\\x\\out.txt"},
+      {"C:\\", "C:\\x.txt", "$INSTDIR\\x.txt"},  // a drive root
+      {"D:\\", "C:\\Desk\\Demo.lnk", "$DESKTOP\\Demo.lnk"},
+      {"D:\\", "C:\\Desktop\\Demo.lnk", "C:\\Desktop\\Demo.lnk"},
+      {"D:\\", "C:\\Menu\\Programs\\Demo\\Demo.lnk", "$SMPROGRAMS\\Demo\\Demo.lnk"},
+      {"D:\\", "D:\\Menu\\Programs\\x", "$INSTDIR\\Menu\\Programs\\x"},
+      {"\\\\srv\\share\\Game\\", "\\\\srv\\share\\Game\\a.txt", "$INSTDIR\\a.txt"},
+      {"\\\\srv\\share\\Game\\", "\\\\srv\\share\\Gamex\\a.txt", "\\\\srv\\share\\Gamex\\a.txt"},
+      // Text that looks like a variable is a name like any other.
+      {"C:\\Game\\", "C:\\Game\\$DESKTOP %WINDIR% $APPDATA.txt", "$INSTDIR\\$DESKTOP %WINDIR% $APPDATA.txt"},
+      {"C:\\Game\\", "C:\\Data\\%WINDIR%\\save", "C:\\Data\\%WINDIR%\\save"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.InstallDir) + " | " + c.Path);
+    installDir_ = c.InstallDir;
+    std::string logged = vars_.CompactPathVars(c.Path);
+    EXPECT_EQ(logged, c.Logged);
+    EXPECT_EQ(vars_.ExpandLoggedPath(logged), c.Path);
+  }
+}
+
+TEST_F(PathVariablesTest, LoggedPathsOfOlderLogsAndOfMissingFolders) {
+  installDir_ = "C:\\Game\\";
+  // Written when the folder's own backslash was replaced with it.
+  EXPECT_EQ(vars_.ExpandLoggedPath("$INSTDIRa.txt"), "C:\\Game\\a.txt");
+  EXPECT_EQ(vars_.ExpandLoggedPath("$instdir\\a.txt"), "C:\\Game\\a.txt");
+  // A folder this machine does not have never becomes a path below a root.
+  vars_.DesktopDir.clear();
+  EXPECT_EQ(vars_.ExpandLoggedPath("$DESKTOP\\Game.lnk"), "$DESKTOP\\Game.lnk");
+  EXPECT_EQ(vars_.ExpandLoggedPath("C:\\x\\$INSTDIR"), "C:\\x\\$INSTDIR");
+}
+
+TEST_F(PathVariablesTest, EveryInstalledPathComesBackFromTheLogUnchanged) {
+  // Folders that resemble the variables' folders, and names that resemble
+  // variables, combined at random: expanding the logged form must give the
+  // installed path back byte for byte.
+  const std::vector<std::string> installDirs = {"C:\\Program Files\\Demo", "C:\\Program Files\\Demo\\",
+                                                "C:\\T2",    "C:\\",
+                                                "D:\\Games\\Demo\\", "\\\\srv\\share\\Game"};
+  const std::vector<std::string> bases = {"C:\\Program Files\\Demo", "C:\\Program Files\\Demo Editor",
+                                          "C:\\Program Files (x86)", "C:\\Program Files",
+                                          "C:\\T2",   "C:\\T2x",   "C:\\",   "C:",
+                                          "C:\\Desk", "C:\\Desktop", "C:\\Menu\\Programs",
+                                          "D:\\Games\\Demo", "D:\\Games\\Demo2",
+                                          "\\\\srv\\share\\Game", "\\\\srv\\share\\Gamex"};
+  const std::vector<std::string> names = {"a.txt", "Demo", "Demo Editor", "x (x86)", "$INSTDIR", "%WINDIR%",
+                                          "$desktop.lnk", "100%", "T2x", ""};
+  std::mt19937 random(7);
+  auto pick = [&random](const std::vector<std::string>& list) { return list[random() % list.size()]; };
+  for (int round = 0; round < 3000; ++round) {
+    installDir_ = pick(installDirs);
+    std::string path = pick(bases);
+    for (unsigned depth = random() % 4; depth > 0; --depth) path += "\\" + pick(names);
+    SCOPED_TRACE(installDir_ + " | " + path);
+    std::string logged = vars_.CompactPathVars(path);
+    ASSERT_EQ(vars_.ExpandLoggedPath(logged), path) << logged;
+    if (logged == path) continue;
+    // A variable only ever begins the entry, followed by a separator or nothing.
+    bool atBoundary = false;
+    for (std::string variable : {"$INSTDIR", "$SMPROGRAMS", "$PROGRAMFILES", "$DESKTOP"})
+      if (logged.rfind(variable, 0) == 0 && (logged.size() == variable.size() || logged[variable.size()] == '\\'))
+        atBoundary = true;
+    ASSERT_TRUE(atBoundary) << logged;
+  }
 }
 
 TEST_F(PathVariablesTest, EmptyFoldersCompactNothing) {

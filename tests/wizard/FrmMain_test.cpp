@@ -106,6 +106,13 @@ TEST_F(FrmMainTest, SetPagesUpBuildsThePagesAndFindsTheNamedControls) {
   EXPECT_EQ(runtime_.Progress.TakeStatusText(), u"posted");
 }
 
+TEST_F(FrmMainTest, ANetworkInstallationFolderKeepsItsLeadingBackslashes) {
+  runtime_.SetupInfo.Info.InstallDir = "\\\\srv\\share\\Game";  // as "-id" gives it
+  MakeInstallWizard();
+  EXPECT_EQ(runtime_.SetupInfo.Info.InstallDir, "\\\\srv\\share\\Game\\");
+  EXPECT_EQ(Text(Field().State.Text), "\\\\srv\\share\\Game\\");
+}
+
 TEST_F(FrmMainTest, TheUninstallerTitleAndAControlOfTheWrongKindIsNotTaken) {
   runtime_.SetupInfo.Info.IsUninstaller = 1;
   UseArchive({TextEntry("Pages.txt", "[pages]\nbye.txt\n[pagetypes]\nuninstall\n"),
