@@ -18,6 +18,11 @@ namespace {
 constexpr size_t kMaxEntries = 0xFFFF;
 constexpr size_t kMaxStringLength = 0xFFFF;
 
+std::string WithoutTrailingBackslashes(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
 bool ContainsAsciiNoCase(const std::vector<std::string>& list, const std::string& text) {
   return std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return SameTextAscii(entry, text); });
 }
@@ -47,10 +52,21 @@ void TUninstallList::AddRegistryValue(const std::string& line) {
   if (!ContainsRegistryValue(line)) RegistryValues.push_back(line);
 }
 
-void TUninstallList::AddFolder(const std::string& path) { Folders.push_back(path); }
+bool TUninstallList::ContainsFolder(const std::string& path) const {
+  std::string wanted = WithoutTrailingBackslashes(path);
+  return std::any_of(Folders.begin(), Folders.end(),
+                     [&](const std::string& entry) { return SameTextAnsi(WithoutTrailingBackslashes(entry), wanted); });
+}
+
+void TUninstallList::AddFolder(const std::string& path) {
+  // The first record decides the folder's place: the installation folder,
+  // recorded before anything else, is removed after everything in it.
+  if (!ContainsFolder(path)) Folders.push_back(path);
+}
 
 std::string TUninstallList::LogPath(const std::string& folder, const std::string& prefix) {
-  return folder + "\\" + prefix + "install.log";
+  // One separator whether or not the folder ends in one.
+  return IncludeTrailingBackslash(folder) + prefix + "install.log";
 }
 
 TBytes TUninstallList::Serialize() const {

@@ -38,7 +38,10 @@ class TUninstallList final : public IInstallRecorder {
   void AddFile(const std::string& path) override;
   // Records a registry line, once.
   void AddRegistryValue(const std::string& line);
-  // Records a created folder; the same folder may come twice.
+  // Whether a folder is recorded, compared without regard to letter case and
+  // to a trailing backslash ("C:\Demo\" is "c:\demo").
+  bool ContainsFolder(const std::string& path) const;
+  // Records a created folder once; a later record of it changes nothing.
   void AddFolder(const std::string& path) override;
 
   // Replaces Folder\<Prefix>install.log. Fails (and writes nothing) when a

@@ -222,12 +222,11 @@ TEST_F(FileCommandsRunTest, RenameAndDeleteActOnExistingFilesAndKeepTheirExpande
   EXPECT_TRUE(runtime_.UninstallList.Folders.empty());
 }
 
-TEST_F(FileCommandsRunTest, CreateDirectoryRecordsWhatItCreatedAndTheFolderItselfEveryTime) {
+TEST_F(FileCommandsRunTest, CreateDirectoryRecordsWhatItCreatedAndTheFolderItselfOnce) {
   Run(Line("createdirectory", {"$INSTDIR\\saves"}));
-  Run(Line("createdirectory", {"$INSTDIR\\saves"}));
+  Run(Line("createdirectory", {"$INSTDIR\\SAVES\\"}));
   EXPECT_TRUE(Files().FolderExists(InstallDir() + "\\saves"));
-  const std::vector<std::string> folders = {InstallDir() + "\\", InstallDir() + "\\saves", InstallDir() + "\\saves",
-                                            InstallDir() + "\\saves"};
+  const std::vector<std::string> folders = {InstallDir() + "\\", InstallDir() + "\\saves"};
   EXPECT_EQ(runtime_.UninstallList.Folders, folders);
 }
 

@@ -35,9 +35,15 @@ TEST_F(UninstallListTest, FilesAreCompactedAndKeptOnce) {
   list.AddRegistryValue(MakeRegistryLine("HKCU", "Software\\Demo", "", "x"));
   list.AddRegistryValue(MakeRegistryLine("hkcu", "software\\demo", "", "X"));
   EXPECT_EQ(list.RegistryValues.size(), 1u);
-  list.AddFolder("C:\\A\\");
-  list.AddFolder("C:\\A\\");
-  EXPECT_EQ(list.Folders.size(), 2u);  // folders may repeat
+}
+
+TEST_F(UninstallListTest, FoldersAreKeptOnceInTheOrderTheyCameFirst) {
+  TUninstallList list(&variables_);
+  for (const char* folder : {"C:\\Demo\\", "C:\\Demo\\saves", "c:\\demo", "C:\\Demo Editor", "C:\\DEMO\\SAVES\\",
+                             "C:\\Demo\\saves", "C:\\\xC4pfel", "c:\\\xE4pfel\\"})
+    list.AddFolder(folder);
+  EXPECT_EQ(list.Folders,
+            (std::vector<std::string>{"C:\\Demo\\", "C:\\Demo\\saves", "C:\\Demo Editor", "C:\\\xC4pfel"}));
 }
 
 TEST_F(UninstallListTest, AnEmptyListIsSixZeroBytes) {
