@@ -91,6 +91,10 @@ class IFileSystem {
   virtual bool Copy(const std::string& source, const std::string& destination, bool failIfExists) = 0;
   virtual bool Rename(const std::string& oldPath, const std::string& newPath) = 0;
   virtual bool Delete(const std::string& path) = 0;
+  // Lets the current user start the file as a program: on POSIX the owner's
+  // execute permission is added (nobody else's); Windows starts any program
+  // file, so there the file only has to exist.
+  virtual bool MakeExecutable(const std::string& path) = 0;
 
   // The system's temporary folder, ending in a backslash.
   virtual std::string TempFolder() = 0;

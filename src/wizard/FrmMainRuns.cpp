@@ -207,7 +207,11 @@ void TFrmMain::RunFinaliser() {
   auto folder = RunTempFolder().Path();
   if (!folder) return;
   std::string path = *folder + kFinaliserFile;
-  if (!WriteBufferToFile(path, program->data(), static_cast<uint32_t>(program->size())).Ok()) return;
+  // Written from the archive's bytes, it must be made a program the system
+  // will start (on POSIX a new file is not executable).
+  if (!WriteBufferToFile(path, program->data(), static_cast<uint32_t>(program->size())).Ok() ||
+      !Files().MakeExecutable(path))
+    return;
   finaliserStarted_ = true;
   Shell().Execute(path, "\"" + System().ExecutablePath() + "\"");
 }

@@ -31,6 +31,7 @@ class TForwardingFileSystem : public IFileSystem {
     return inner_.Rename(oldPath, newPath);
   }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  bool MakeExecutable(const std::string& path) override { return inner_.MakeExecutable(path); }
   std::string TempFolder() override { return inner_.TempFolder(); }
   std::optional<std::string> CreatePrivateFolder(const std::string& parent) override {
     return inner_.CreatePrivateFolder(parent);

@@ -343,6 +343,14 @@ class TPosixFileSystem final : public IFileSystem {
     return unlink(host->c_str()) == 0;
   }
 
+  bool MakeExecutable(const std::string& path) override {
+    auto host = posix::ToHostPath(path);
+    struct stat info;
+    // Only a regular file, never what a link points to.
+    if (!host || lstat(host->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    return chmod(host->c_str(), (info.st_mode & 07777) | S_IXUSR) == 0;
+  }
+
   std::string TempFolder() override {
     const char* tmp = std::getenv("TMPDIR");
     std::string host = tmp && *tmp ? tmp : "/tmp";

@@ -231,6 +231,11 @@ class TWin32FileSystem final : public IFileSystem {
     return !path.empty() && DeleteFileW(ToWide(path).c_str()) != 0;
   }
 
+  bool MakeExecutable(const std::string& path) override {
+    // Windows starts any program file; there is no permission to add.
+    return FileExists(path);
+  }
+
   std::string TempFolder() override {
     std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {

@@ -157,5 +157,24 @@ TEST_F(PosixFilesTest, RenameMovesFilesAcrossHostFileSystems) {
   rmdir(shmFolder.c_str());
 }
 
+TEST_F(PosixFilesTest, AProgramWrittenFromBytesStartsOnceMadeExecutable) {
+  const TBytes script = StringToBytes("#!/bin/sh\nexit 0\n");
+  ASSERT_TRUE(WriteBufferToFile("C:\\run\\program.exe", script.data(), static_cast<uint32_t>(script.size())));
+  EXPECT_FALSE(Shell().Execute("C:\\run\\program.exe", "").Started);  // written files are not programs
+
+  ASSERT_TRUE(Files().MakeExecutable("C:\\run\\program.exe"));
+  struct stat info;
+  ASSERT_EQ(stat(HostC("run/program.exe").c_str(), &info), 0);
+  EXPECT_NE(info.st_mode & S_IXUSR, 0u);
+  EXPECT_EQ(info.st_mode & (S_IXGRP | S_IXOTH), 0u);  // the owner's permission only
+  auto started = Shell().Execute("C:\\run\\program.exe", "");
+  EXPECT_TRUE(started.Started);
+
+  // Neither a link (nor what it points to) nor a missing file.
+  ASSERT_EQ(symlink(HostC("run/program.exe").c_str(), HostC("run/link.exe").c_str()), 0);
+  EXPECT_FALSE(Files().MakeExecutable("C:\\run\\link.exe"));
+  EXPECT_FALSE(Files().MakeExecutable("C:\\run\\missing.exe"));
+}
+
 }  // namespace
 }  // namespace tailpack
