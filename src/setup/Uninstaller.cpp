@@ -139,16 +139,17 @@ std::optional<uint64_t> ProgramLength(const std::string& executable) {
 }
 
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable) {
-  RegisterInstallation(runtime);
   if (runtime.Pak.FileCount() == 0) return TStatus::Success();
+  const TSetupInfo& info = runtime.SetupInfo.Info;
+  std::string uninstaller = UninstallerPath(info);
   // The program part comes from the running program itself, never from an
   // archive named on the command line, which may hold no program at all.
   auto length = ProgramLength(hostExecutable);
-  if (!length) return TStatus::Success();
+  if (!length)
+    return TStatus::Failure("The uninstaller \"" + uninstaller + "\" could not be written: the setup program \"" +
+                            hostExecutable + "\" cannot be read");
 
-  const TSetupInfo& info = runtime.SetupInfo.Info;
   CreateFolderChain(info.InstallDir, &runtime.UninstallList);
-  std::string uninstaller = UninstallerPath(info);
   // A second installation replaces the uninstaller rather than appending to it.
   if (Files().Exists(uninstaller)) Files().Delete(uninstaller);
   TStatus status = CopyProgram(hostExecutable, *length, uninstaller);
@@ -161,6 +162,9 @@ TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecuta
     Files().Delete(uninstaller);
     return TStatus::Failure("The uninstaller \"" + uninstaller + "\" could not be written: " + status.Message());
   }
+  // Registered only now that the file is complete and on the disk: the
+  // system's list must never name an uninstaller that is not there.
+  RegisterInstallation(runtime);
   return TStatus::Success();
 }
 

@@ -30,12 +30,13 @@ std::optional<std::string> UninstallerEntryName(const std::string& name);
 // be opened.
 std::optional<uint64_t> ProgramLength(const std::string& executable);
 
-// Registers the installation under UninstallRegistryKey (its "UninstallString"
-// is the uninstaller's path in double quotes) and writes the uninstaller from
-// the program HostExecutable, replacing an earlier one. A registry failure is
-// silent; a file that cannot be written completely is removed and the failure
-// returned. Nothing beyond the registration happens for an archive without
-// entries or a host that cannot be opened.
+// Writes the uninstaller from the program HostExecutable, replacing an
+// earlier one, and then registers the installation under UninstallRegistryKey
+// (its "UninstallString" is the uninstaller's path in double quotes). An
+// uninstaller that cannot be written completely (the host cannot be read, the
+// disk is full) is removed and the failure returned, and nothing is
+// registered. A registry failure is silent. An archive without entries gives
+// neither file nor registration.
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable);
 // The same with the running program as host.
 TStatus CreateUninstaller(TSetupRuntime& runtime);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end failures of tailpack-setup and their exit codes: no archive, a
 # damaged entry, a script that fails or asks for an update this version does
-# not have, a file that cannot be written, no installation folder, an
+# not have, a file that cannot be written, an uninstaller that cannot be
+# written (and is not registered), no installation folder, an
 # uninstaller without its log; and an archive named on the command line,
 # whose uninstaller is made from the program itself.
 #
@@ -70,6 +71,16 @@ expect_in "$WORK/err" "[Error] Cannot create"
 expect_in "$WORK/err" 'readme.txt'
 [ "$(cat "$C/Locked/readme.txt")" = "old" ] || fail "the read-only file was changed"
 [ -e "$C/Locked/manual" ] && fail "the script went on after a file failed"
+
+# --- An uninstaller that cannot be written is never registered --------------------------
+mkdir -p "$C/NoUninstaller"
+printf 'old' >"$C/NoUninstaller/Failing_Uninstall.exe"
+chmod a-w "$C/NoUninstaller/Failing_Uninstall.exe"
+build nouninstaller 'installdir "C:\NoUninstaller"' 'file payload\'
+expect_exit 3 "$WORK/nouninstaller.exe" -silent -id 'C:\NoUninstaller'
+expect_in "$WORK/err" '[Error] The uninstaller'
+[ -f "$C/NoUninstaller/game.exe" ] || fail "the files before the uninstaller were not installed"
+iconv -f UTF-16 -t UTF-8 "$TAILPACK_REGISTRY" | grep -qF 'NoUninstaller' && fail "a missing uninstaller was registered"
 
 # --- No installation folder ------------------------------------------------------------
 build nowhere 'installdirregkey HKCU "Software\Nowhere" Path' 'file payload\'

@@ -152,14 +152,41 @@ TEST_F(UninstallerTest, AnUninstallerThatCannotBeWrittenIsRemovedAndTheFailureRe
     EXPECT_FALSE(status.Ok());
     EXPECT_NE(status.Message().find("Game_Uninstall.exe"), std::string::npos) << status.Message();
     EXPECT_FALSE(Files().Exists(Uninstaller()));
+    // The system's list never names an uninstaller that is not there.
+    EXPECT_FALSE(Registry().KeyExists(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)));
   }
 }
 
-TEST_F(UninstallerTest, WithoutEntriesOnlyTheRegistrationIsWritten) {
+TEST_F(UninstallerTest, AHostThatCannotBeReadIsAFailureWithoutRegistration) {
+  ASSERT_NO_FATAL_FAILURE(UseHostWithArchive(TypicalEntries()));
+  TStatus status = CreateUninstaller(runtime_, temp_ / "missing.exe");
+  EXPECT_FALSE(status.Ok());
+  EXPECT_NE(status.Message().find("missing.exe"), std::string::npos) << status.Message();
+  EXPECT_FALSE(Files().Exists(Uninstaller()));
+  EXPECT_FALSE(Registry().KeyExists(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)));
+}
+
+TEST_F(UninstallerTest, WithoutEntriesNothingIsWrittenOrRegistered) {
   ASSERT_NO_FATAL_FAILURE(UseHostWithArchive({}));
   ASSERT_TRUE(CreateUninstaller(runtime_, Host()).Ok());
   EXPECT_FALSE(Files().Exists(Uninstaller()));
-  EXPECT_TRUE(ReadValue(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName), "DisplayName"));
+  EXPECT_FALSE(Registry().KeyExists(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)));
+}
+
+TEST_F(UninstallerTest, ANetworkFolderIsRegisteredWithItsLeadingBackslashes) {
+  ASSERT_NO_FATAL_FAILURE(UseHostWithArchive({{"UNINSTALL_Pages.txt", 0, test::TextBytes(30)}}));
+  ASSERT_TRUE(Files().CreateFolder(temp_ / "share"));
+  ASSERT_TRUE(Files().CreateFolder(temp_ / "share\\Game"));
+  test::TNetworkShareMap share(Files(), "\\\\srv\\share\\", temp_ / "share\\");
+  TFileSystemOverride override(share);
+  // The folder as the wizard settles it from "-id \\srv\share\Game".
+  TSetupInfo& info = runtime_.SetupInfo.Info;
+  info.InstallDir = IncludeTrailingBackslash(runtime_.Variables.ExpandPathVars(std::string("\\\\srv\\share\\Game")));
+  TStatus status = CreateUninstaller(runtime_, Host());
+  ASSERT_TRUE(status.Ok()) << status.Message();
+  EXPECT_TRUE(Files().FileExists(temp_ / "share\\Game\\Game_Uninstall.exe"));
+  EXPECT_EQ(ReadValue(kRootLocalMachine, UninstallRegistryKey(info.ShortName), "UninstallString"),
+            "\"\\\\srv\\share\\Game\\Game_Uninstall.exe\"");
 }
 
 TEST_F(UninstallerTest, WithoutAShortNameNothingLandsInTheListsOwnKey) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/Text.h"
 #include "platform/FileSystem.h"
 
 namespace tailpack::test {
@@ -52,6 +53,47 @@ class TTempFolderRedirect : public TForwardingFileSystem {
   std::string TempFolder() override { return folder_; }
 
  private:
+  std::string folder_;
+};
+
+// Serves one network share from a local folder: every path that begins with
+// Share ("\\\\server\\share\\", any letter case) is taken from Folder instead,
+// so a test can install into a network folder where the platform has none.
+class TNetworkShareMap : public TForwardingFileSystem {
+ public:
+  TNetworkShareMap(IFileSystem& inner, std::string share, std::string folder)
+      : TForwardingFileSystem(inner), share_(std::move(share)), folder_(std::move(folder)) {}
+
+  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
+    return inner_.Open(Map(path), mode, share);
+  }
+  std::optional<uint32_t> Attributes(const std::string& path) override { return inner_.Attributes(Map(path)); }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return inner_.SetAttributes(Map(path), attributes);
+  }
+  std::vector<TFolderEntry> FindFiles(const std::string& pattern) override { return inner_.FindFiles(Map(pattern)); }
+  bool CreateFolder(const std::string& path) override { return inner_.CreateFolder(Map(path)); }
+  bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(Map(path)); }
+  bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
+    return inner_.Copy(Map(source), Map(destination), failIfExists);
+  }
+  bool Rename(const std::string& oldPath, const std::string& newPath) override {
+    return inner_.Rename(Map(oldPath), Map(newPath));
+  }
+  bool Delete(const std::string& path) override { return inner_.Delete(Map(path)); }
+  bool MakeExecutable(const std::string& path) override { return inner_.MakeExecutable(Map(path)); }
+  std::optional<uint64_t> FreeSpace(const std::string& root) override {
+    return SameTextAnsi(root, share_) ? std::optional<uint64_t>(kShareFreeSpace) : inner_.FreeSpace(root);
+  }
+
+  // What the share reports as free.
+  static constexpr uint64_t kShareFreeSpace = 123456789;
+
+ private:
+  std::string Map(const std::string& path) const {
+    return StartsWithNoCase(path, share_) ? folder_ + path.substr(share_.size()) : path;
+  }
+  std::string share_;
   std::string folder_;
 };
 
