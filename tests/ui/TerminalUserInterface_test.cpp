@@ -75,8 +75,20 @@ TEST_F(TerminalTest, AWholeInstallationStepByStep) {
   // Progress while the run works, then the finish page.
   EXPECT_NE(out.find("Extracting a.txt [100%]"), std::string::npos);
   EXPECT_NE(out.find("Done\n"), std::string::npos);
-  EXPECT_NE(out.find("q: Fertig"), std::string::npos);
+  EXPECT_NE(out.find("Enter/q: Fertig"), std::string::npos);
   EXPECT_EQ(Count("Wirklich beenden?"), 0u);  // the finish page closes without a question
+}
+
+TEST_F(TerminalTest, EnterOnTheFinishPagePressesFinish) {
+  UseArchive(test::InstallWizardEntries(), 1);
+  steps_ = {[] {}};
+  // Welcome, folder, space, the installation; then Enter on the finish page.
+  // Nothing may be read after it: the wizard has ended.
+  EXPECT_EQ(Run("\n\n\n\n\nnot read\n"), kExitCompleted);
+  std::string out = Output();
+  EXPECT_NE(out.find("Done\n\nEnter/q: Finish\n"), std::string::npos) << out;
+  EXPECT_EQ(Count("That button cannot be pressed now."), 0u);
+  EXPECT_EQ(Count("Enter: next page"), 0u);  // "not read" was never taken as a command
 }
 
 TEST_F(TerminalTest, CancelAsksAndTheEndOfTheInputCloses) {

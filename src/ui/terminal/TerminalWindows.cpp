@@ -94,7 +94,7 @@ std::u16string TTerminalWizardWindow::PageText() const {
   };
   offer(TWizardButton::Back, u"b:");
   offer(TWizardButton::Next, u"Enter:");
-  offer(TWizardButton::Cancel, u"q:");
+  offer(TWizardButton::Cancel, DefaultButton() == TWizardButton::Cancel ? u"Enter/q:" : u"q:");
   offer(TWizardButton::Language, u"l:");
   if (!VisibleRadios().empty()) keys += u"   1-" + Number(VisibleRadios().size()) + u": choose";
   if (VisibleEdit()) keys += u"   or type a folder";
@@ -129,6 +129,10 @@ void TTerminalWizardWindow::RunMessageLoop() {
   }
 }
 
+TWizardButton TTerminalWizardWindow::DefaultButton() const {
+  return ButtonControl(TWizardButton::Next).State.Visible ? TWizardButton::Next : TWizardButton::Cancel;
+}
+
 bool TTerminalWizardWindow::Press(TWizardButton button) {
   if (Click(button)) return true;
   console_->WriteLine(u"That button cannot be pressed now.");
@@ -139,7 +143,7 @@ void TTerminalWizardWindow::HandleLine(const std::string& line) {
   std::string typed = Trim(line);
   std::string lower = LowerAnsi(typed);
   if (typed.empty()) {
-    Press(TWizardButton::Next);
+    Press(DefaultButton());
   } else if (lower == "b") {
     Press(TWizardButton::Back);
   } else if (lower == "l") {

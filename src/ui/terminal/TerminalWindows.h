@@ -2,7 +2,7 @@
 // The wizard in a terminal, for interactive runs on a build without a window
 // system: each page is printed (its visible texts, radio buttons, fields and
 // the buttons that can be pressed) and one line of input is read per step:
-// Enter for Next, "b" for Back, "l" for the language menu, "q" for Cancel, a
+// Enter for the default button (Next, or Finish on the last page), "b" for Back, "l" for the language menu, "q" for Cancel, a
 // number to check a radio button, any other text into the page's field (the
 // installation folder). Progress is printed while a run works.
 // docs/wizard.md describes it for users.
@@ -40,6 +40,9 @@ class TTerminalWizardWindow final : public THeadlessWizardWindow {
   void PrintPage();
   void HandleLine(const std::string& line);
   bool Press(TWizardButton button);
+  // What Enter presses: Next, or where Next is gone (the finish page) the
+  // Cancel button, which reads "Finish" there.
+  TWizardButton DefaultButton() const;
   void ShowProgress();
 
   std::shared_ptr<TTerminalConsole> console_;
