@@ -21,7 +21,7 @@ std::u16string TSetupRuntime::DisplayText(const std::u16string& text) const {
 }
 
 int TSetupRuntime::CompletionExitCode() const {
-  return ScriptAborted || InstallFailed ? kExitInstallationAborted : kExitCompleted;
+  return ScriptAborted || InstallFailed || UninstallLogDamaged ? kExitInstallationAborted : kExitCompleted;
 }
 
 }  // namespace tailpack

@@ -67,6 +67,9 @@ class TSetupRuntime {
   // Set when a command could not install something it had to (for example a
   // group that failed to extract); the run then ends with a failure exit code.
   std::atomic<bool> InstallFailed{false};
+  // The uninstall log ends early: the uninstaller removes what it still lists,
+  // keeps the log and the registration, and the run fails.
+  bool UninstallLogDamaged = false;
   // A text for the user when the run failed (shown by the finish page).
   std::string FailureMessage;
   // Set when the application is closing: "execute" stops waiting for its
@@ -74,7 +77,8 @@ class TSetupRuntime {
   std::atomic<bool> Terminating{false};
 
   // What a finished run exits with: kExitInstallationAborted after an
-  // aborted script or a file that could not be installed, else kExitCompleted.
+  // aborted script, a file that could not be installed or a damaged
+  // uninstall log, else kExitCompleted.
   int CompletionExitCode() const;
 
   bool IsUninstaller() const { return SetupInfo.Info.IsUninstaller == 1; }

@@ -1,5 +1,6 @@
 #include "setup/Startup.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -155,12 +156,26 @@ std::string ReadInstallDirFromRegistry(TSetupRuntime& runtime) {
   return {};
 }
 
-void ReadSpaceAvailable(TSetupRuntime& runtime) {
-  const std::string& folder = runtime.SetupInfo.Info.InstallDir;
-  if (folder.empty()) return;
+// The root whose free space an installation into Folder uses: its drive
+// ("C:\"), or for a network folder its share ("\\server\share\"); nothing
+// for anything else.
+std::optional<std::string> FreeSpaceRoot(const std::string& folder) {
+  if (folder.empty()) return std::nullopt;
   char letter = UpperAnsiChar(folder[0]);
-  if (letter < 'A' || letter > 'Z') return;
-  if (auto free = Files().FreeSpace(std::string(1, letter) + ":\\")) {
+  if (letter >= 'A' && letter <= 'Z') return std::string(1, letter) + ":\\";
+  if (folder.rfind("\\\\", 0) != 0) return std::nullopt;
+  size_t serverEnd = folder.find('\\', 2);
+  if (serverEnd == std::string::npos || serverEnd == 2) return std::nullopt;
+  size_t shareEnd = std::min(folder.find('\\', serverEnd + 1), folder.size());
+  if (shareEnd == serverEnd + 1) return std::nullopt;
+  return folder.substr(0, shareEnd) + "\\";
+}
+
+// Free space the platform cannot tell leaves the values as they were.
+void ReadSpaceAvailable(TSetupRuntime& runtime) {
+  auto root = FreeSpaceRoot(runtime.SetupInfo.Info.InstallDir);
+  if (!root) return;
+  if (auto free = Files().FreeSpace(*root)) {
     runtime.SpaceAvailable = *free;
     runtime.SpaceAvailableText = FormatSize(*free);
   }
@@ -216,6 +231,20 @@ void LoadLanguages(TSetupRuntime& runtime) {
   runtime.Languages.Current = current >= 0 ? current : 0;
 }
 
+// The uninstall log of the folder the uninstaller works on, the folder that
+// "$INSTDIR" will mean: with "-id" that folder's own log, never the one of the
+// folder recorded at installation, whose entries would otherwise be replayed
+// against another folder's files.
+std::optional<int> LoadUninstallLog(TSetupRuntime& runtime) {
+  const TSetupInfo& info = runtime.SetupInfo.Info;
+  const std::string& given = runtime.CmdInstallDir.empty() ? info.InstallDir : runtime.CmdInstallDir;
+  std::string folder = IncludeTrailingBackslash(runtime.Variables.ExpandPathVars(given));
+  if (!Files().FileExists(TUninstallList::LogPath(folder, info.UninstallPrefix)))
+    return Refuse("Error: install log is missing", "Setup Error", kExitStartupFailed);
+  runtime.UninstallLogDamaged = runtime.UninstallList.LoadFromFile(folder, info.UninstallPrefix) != TLogLoad::Loaded;
+  return std::nullopt;
+}
+
 // Everything between the verification and the wizard; the exit code of a
 // refusal, or nothing when the wizard may start.
 std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
@@ -233,11 +262,7 @@ std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
   TSetupInfo& info = runtime.SetupInfo.Info;
 
   uint64_t required = 0;
-  if (runtime.IsUninstaller()) {
-    if (!Files().FileExists(TUninstallList::LogPath(info.InstallDir, info.UninstallPrefix)))
-      return Refuse("Error: install log is missing", "Setup Error", kExitStartupFailed);
-    runtime.UninstallList.LoadFromFile(info.InstallDir, info.UninstallPrefix);
-  } else {
+  if (!runtime.IsUninstaller()) {
     if (auto refused = LoadCompiledScript(runtime)) return refused;
     required = SpaceRequiredByGroups(runtime);
   }
@@ -248,6 +273,8 @@ std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
   runtime.Variables.StartMenuProgramsDir = SpecialFolderWithBackslash(TSpecialFolder::StartMenuPrograms);
   runtime.Variables.DesktopDir = SpecialFolderWithBackslash(TSpecialFolder::Desktop);
   runtime.Variables.SysVars = TPathVariables::ReadSysVars(System().EnvironmentBlock());
+  if (runtime.IsUninstaller())
+    if (auto refused = LoadUninstallLog(runtime)) return refused;
 
   LoadLanguages(runtime);
 

@@ -128,6 +128,13 @@ void TFrmMain::SetButtonCaptions() {
 }
 
 void TFrmMain::NextButtonClick() {
+  // The finish page ends the wizard. It hides Next, so only a silent run
+  // presses it there: that runs the finish step (the finaliser of an
+  // uninstaller) rather than moving on to a frame or another page after it.
+  if (CurrentPageType() == TPageType::Finish) {
+    FinishStep();
+    return;
+  }
   int before = pageControl_->CurrentPage;
   pageControl_->ShowPage(before + 1);
   bool moved = pageControl_->CurrentPage != before;
@@ -145,9 +152,11 @@ void TFrmMain::NextButtonClick() {
       break;
     case TPageType::Patching:
     case TPageType::Uninstall:
-      // In silent mode Next is pressed again and again: the work of a page
-      // is done once, and the run ends when no page is left.
-      if (pagesRun_.insert(current).second) {
+      // A page works only in its own mode: an installer has no log to replay
+      // and an uninstaller no script to run (it would overwrite its own log
+      // and program). In silent mode Next is pressed again and again: the
+      // work of a page is done once, and the run ends when no page is left.
+      if ((CurrentPageType() == TPageType::Uninstall) == uninstallMode_ && pagesRun_.insert(current).second) {
         if (CurrentPageType() == TPageType::Patching) PatchingRun();
         else UninstallRun();
         return;

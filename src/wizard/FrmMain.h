@@ -98,6 +98,7 @@ class TFrmMain final : public IWizard, public IWizardEvents {
   void FinishStep();
   void RunFinaliser();
   [[noreturn]] void CompletionStep();
+  [[noreturn]] void EndProcess(int code);
   void ShowStatus(const std::u16string& text);
   void ShowGaugeProgress(int32_t position);
 

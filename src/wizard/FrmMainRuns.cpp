@@ -5,12 +5,14 @@
 // completion step that ends a silent run.
 #include "wizard/FrmMain.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "base/Errors.h"
+#include "base/ExitCodes.h"
 #include "base/FileHelpers.h"
 #include "base/PrivateTempFolder.h"
 #include "base/Text.h"
@@ -37,7 +39,43 @@ constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVers
 constexpr const char* kFinaliserEntry = "FINALISE.EXE";
 constexpr const char* kFinaliserFile = "FINALISE.exe";
 
+constexpr const char* kDamagedLogText =
+    "Error: install log is damaged. Only the part that could be read was uninstalled; the log and the entry in the "
+    "list of installed programs are kept.";
+
+constexpr const char* kNoInstallationPageText = "Error: The unattended setup ended without reaching its installation page.";
+constexpr const char* kNoUninstallPageText =
+    "Error: The unattended uninstallation ended without reaching its uninstall page.";
+
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+// Deletes the value a registry record of the uninstall log names. A record
+// without a value name means the key's default value; one without a key names
+// nothing (the log never records values of a root itself that way).
+void DeleteRecordedValue(TRegistryAccessor& registry, const std::string& line) {
+  std::vector<std::string> fields = SplitRegistryLine(line);
+  if (fields.size() < 2) return;
+  fields.resize(std::max<size_t>(fields.size(), 3));
+  registry.SetRootKey(RootKeyHandle(RootKeyFromShortName(fields[0])));
+  if (registry.OpenKey(fields[1], false)) {
+    registry.DeleteValue(fields[2]);
+    registry.CloseKey();
+  }
+}
+
+// Removes the system's entry for this installation. Without a short name the
+// key would be the list of all installed programs: that is left alone.
+void RemoveRegistration(TRegistryAccessor& registry, const std::string& shortName) {
+  if (shortName.empty()) return;
+  std::string key = kUninstallKey + shortName;
+  registry.SetRootKey(RootKeyHandle(kRootCodeLocalMachine));
+  if (registry.OpenKey(key, false)) {
+    registry.DeleteValue("DisplayName");
+    registry.DeleteValue("UninstallString");
+    registry.CloseKey();
+    registry.DeleteKey(key);
+  }
+}
 
 }  // namespace
 
@@ -159,32 +197,20 @@ void TFrmMain::UninstallRun() {
     const std::string& folder = list.Folders[folderCount - k];
     if (Files().FolderExists(folder)) Files().RemoveFolder(folder);
   }
-  TRegistryAccessor& registry = runtime_.Registry;
   for (uint32_t k = 1; k <= registryCount; ++k) {
     showItem(runtime_.GetString(kRegistryPhase), k, registryCount, fileCount + folderCount + k);
-    std::vector<std::string> fields = SplitRegistryLine(list.RegistryValues[k - 1]);
-    if (fields.size() < 3) continue;
-    registry.SetRootKey(RootKeyHandle(RootKeyFromShortName(fields[0])));
-    if (registry.OpenKey(fields[1], false)) {
-      registry.DeleteValue(fields[2]);
-      registry.CloseKey();
-    }
+    DeleteRecordedValue(runtime_.Registry, list.RegistryValues[k - 1]);
   }
 
-  // The system's entry for this installation. Without a short name the key
-  // would be the list of all installed programs: leave it alone.
   const TSetupInfo& info = runtime_.SetupInfo.Info;
-  if (!info.ShortName.empty()) {
-    std::string key = kUninstallKey + info.ShortName;
-    registry.SetRootKey(RootKeyHandle(kRootCodeLocalMachine));
-    if (registry.OpenKey(key, false)) {
-      registry.DeleteValue("DisplayName");
-      registry.DeleteValue("UninstallString");
-      registry.CloseKey();
-      registry.DeleteKey(key);
-    }
+  if (runtime_.UninstallLogDamaged) {
+    // What the lost part lists is still installed: the log and the entry stay,
+    // so the user learns of it and nothing is forgotten for good.
+    ShowMessage(kDamagedLogText, "Setup Error", TMessageIcon::Error);
+  } else {
+    RemoveRegistration(runtime_.Registry, info.ShortName);
+    Files().Delete(TUninstallList::LogPath(info.InstallDir, info.UninstallPrefix));
   }
-  Files().Delete(TUninstallList::LogPath(info.InstallDir, info.UninstallPrefix));
 
   runCompleted_ = true;
   SetWorkingState(false);
@@ -217,13 +243,22 @@ void TFrmMain::RunFinaliser() {
 }
 
 void TFrmMain::CompletionStep() {
+  if (!runCompleted_) {
+    // The pages never led to the work: reporting success would claim an
+    // installation (or uninstallation) that never happened.
+    ShowMessage(uninstallMode_ ? kNoUninstallPageText : kNoInstallationPageText, "Error", TMessageIcon::Error);
+    EndProcess(kExitStartupFailed);
+  }
   if (runtime_.CmdInstallDir.empty())
     MessageBoxes().Show(u"Completed", u"Information", TMessageButtons::Ok, TMessageIcon::Information);
+  EndProcess(runtime_.CompletionExitCode());
+}
+
+void TFrmMain::EndProcess(int code) {
   // The process ends without any clean-up: leave nothing behind that a
   // started finaliser does not still need, and lose no output.
   if (!finaliserStarted_) RunTempFolder().Remove();
   std::fflush(nullptr);
-  int code = runtime_.CompletionExitCode();
   System().ExitNow(code);
   std::_Exit(code);  // whatever the platform in place does
 }

@@ -425,6 +425,88 @@ TEST_F(StartupTest, AnUninstallerLoadsItsLogAndNeedsNoScript) {
   EXPECT_TRUE(checked);
 }
 
+TEST_F(StartupTest, AnUninstallerReadsTheLogOfTheFolderItIsGiven) {
+  // The folder recorded at installation has its log; -id names another.
+  info_.IsUninstaller = 1;
+  info_.UninstallPrefix = "Demo_";
+  TUninstallList recorded;
+  recorded.Files = {"$INSTDIR\\game.exe"};
+  ASSERT_TRUE(Files().CreateFolder(info_.InstallDir));
+  ASSERT_TRUE(recorded.SaveToFile(info_.InstallDir, "Demo_").Ok());
+  ASSERT_NO_FATAL_FAILURE(WriteSetup({"CompiledLines"}));
+
+  // A folder without a log of its own is refused, whatever the recorded one holds.
+  const std::string other = temp_ / "Other";
+  ASSERT_TRUE(Files().CreateFolder(other));
+  EXPECT_EQ(Start({Archive(), "-silent", "-id", other}), kExitStartupFailed);
+  auto shown = answers_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(WideToAnsi(shown[0].Text), "Error: install log is missing");
+  EXPECT_EQ(WideToAnsi(shown[0].Caption), "Setup Error");
+  EXPECT_FALSE(log_.PagesSetUp);
+
+  // A folder with its own log (an installation moved there) is uninstalled by it.
+  TUninstallList moved;
+  moved.Files = {"$INSTDIR\\moved.exe"};
+  ASSERT_TRUE(moved.SaveToFile(other, "Demo_").Ok());
+  std::vector<std::string> loaded;
+  log_.OnPagesSetUp = [&](TSetupRuntime& runtime) {
+    loaded = runtime.UninstallList.Files;
+    EXPECT_EQ(runtime.SetupInfo.Info.InstallDir, other);
+    EXPECT_FALSE(runtime.UninstallLogDamaged);
+  };
+  EXPECT_EQ(Start({Archive(), "-silent", "-id", other}), kExitCompleted);
+  EXPECT_EQ(loaded, moved.Files);
+}
+
+TEST_F(StartupTest, ADamagedUninstallLogIsLoadedAsFarAsItGoesAndMarked) {
+  info_.IsUninstaller = 1;
+  info_.UninstallPrefix = "Demo_";
+  TUninstallList log;
+  log.Files = {"$INSTDIR\\first.exe", "$INSTDIR\\second.exe"};
+  TBytes bytes = log.Serialize();
+  bytes.resize(bytes.size() - 3);
+  ASSERT_TRUE(Files().CreateFolder(info_.InstallDir));
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(TUninstallList::LogPath(info_.InstallDir, "Demo_"), bytes));
+  ASSERT_NO_FATAL_FAILURE(WriteSetup({"CompiledLines"}));
+  bool checked = false;
+  log_.OnPagesSetUp = [&](TSetupRuntime& runtime) {
+    checked = true;
+    EXPECT_TRUE(runtime.UninstallLogDamaged);
+    EXPECT_EQ(runtime.UninstallList.Files, std::vector<std::string>{"$INSTDIR\\first.exe"});
+  };
+  Start({Archive(), "-silent"});
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(StartupTest, ANetworkFolderKeepsItsNameAndGetsTheFreeSpaceOfItsShare) {
+  ASSERT_NO_FATAL_FAILURE(WriteSetup());
+  ASSERT_TRUE(Files().CreateFolder(temp_ / "share"));
+  test::TNetworkShareMap share(Files(), "\\\\srv\\share\\", temp_ / "share\\");
+  TFileSystemOverride override(share);
+  struct TCase {
+    const char* Folder;
+    uint64_t Free;
+  } cases[] = {
+      {"\\\\srv\\share\\Game", test::TNetworkShareMap::kShareFreeSpace},
+      {"\\\\SRV\\Share", test::TNetworkShareMap::kShareFreeSpace},
+      {"\\\\srv", 0},       // no share named: nothing to ask
+      {"\\\\\\share\\x", 0},  // no server named
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Folder);
+    std::string folder;
+    uint64_t free = 1;
+    log_.OnPagesSetUp = [&](TSetupRuntime& runtime) {
+      folder = runtime.SetupInfo.Info.InstallDir;
+      free = runtime.SpaceAvailable;
+    };
+    Start({Archive(), "-silent", "-id", c.Folder});
+    EXPECT_EQ(folder, c.Folder);
+    EXPECT_EQ(free, c.Free);
+  }
+}
+
 using StartupDeathTest = StartupTest;
 
 TEST_F(StartupDeathTest, AnEntryThatCannotBeInflatedEndsInTheReportOfTheVerificationStage) {

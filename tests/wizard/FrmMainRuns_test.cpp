@@ -253,6 +253,49 @@ TEST_F(UninstallRunTest, AnInstallationFolderGivenWithoutItsBackslashStillFindsT
   EXPECT_FALSE(Files().Exists(app + "\\a.txt"));
 }
 
+TEST_F(UninstallRunTest, ADamagedLogRemovesWhatItListsAndKeepsTheLogAndTheRegistration) {
+  std::string app = runtime_.SetupInfo.Info.InstallDir;
+  ASSERT_TRUE(Files().CreateFolder(app));
+  for (const char* name : {"a.txt", "demo_install.log"}) test::WriteFile(app + name, std::string("x"));
+  runtime_.UninstallList.Files = {"$INSTDIR\\a.txt"};
+  runtime_.UninstallLogDamaged = true;
+  const std::string entryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo";
+  ASSERT_TRUE(Registry().OpenKey(kRootLocalMachine, entryKey, TRegistryAccess::CreateIfMissing)->WriteString("DisplayName", "Demo"));
+  MakeUninstaller();
+  ASSERT_TRUE(Next());
+
+  EXPECT_FALSE(Files().Exists(app + "a.txt"));
+  EXPECT_TRUE(Files().FileExists(app + "demo_install.log"));
+  EXPECT_TRUE(Registry().KeyExists(kRootLocalMachine, entryKey));
+  Registry().OpenKey(kRootLocalMachine, entryKey, TRegistryAccess::ReadWrite)->DeleteValue("DisplayName");
+  Registry().DeleteKey(kRootLocalMachine, entryKey);
+  auto shown = boxes_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].Caption, u"Setup Error");
+  EXPECT_EQ(shown[0].Text.substr(0, 34), u"Error: install log is damaged. Onl");
+  EXPECT_EQ(runtime_.CompletionExitCode(), kExitInstallationAborted);
+  EXPECT_EQ(CurrentType(), TPageType::Finish);
+}
+
+TEST_F(UninstallRunTest, ARegistryRecordWithoutAValueNameRemovesTheDefaultValue) {
+  {
+    auto key = Registry().OpenKey(kRootCurrentUser, TestKey(), TRegistryAccess::CreateIfMissing);
+    ASSERT_TRUE(key);
+    ASSERT_TRUE(key->WriteString("", "default"));
+    ASSERT_TRUE(key->WriteString("Named", "kept"));
+  }
+  // Two fields: the key's default value. One field names no key: nothing.
+  runtime_.UninstallList.RegistryValues = {"\"HKCU\" \"" + TestKey() + "\"", "\"HKCU\""};
+  MakeUninstaller();
+  ASSERT_TRUE(Next());
+  auto values = Registry().OpenKey(kRootCurrentUser, TestKey(), TRegistryAccess::ReadOnly);
+  ASSERT_TRUE(values);
+  EXPECT_FALSE(values->ReadString(""));
+  EXPECT_EQ(values->ReadString("Named"), "kept");
+  values.reset();
+  Registry().DeleteKey(kRootCurrentUser, TestKey());
+}
+
 TEST_F(UninstallRunTest, ItemsBelowOnePercentAreNotShown) {
   for (int i = 0; i < 150; ++i) runtime_.UninstallList.Files.push_back("$INSTDIR\\none" + std::to_string(i));
   MakeUninstaller();
@@ -358,6 +401,69 @@ TEST_F(UninstallRunTest, ASilentUninstallerWhoseLastPageUninstallsEndsAfterOneRu
   EXPECT_EQ(Control("patching_statuslabel").State.TextHistory.front(), u"Status: 0 of 1 items remaining");
   EXPECT_EQ(Control("patching_statuslabel").State.TextHistory.size(), 2u);
 }
+
+TEST_F(UninstallRunTest, ASilentUninstallerWithAFrameAfterItsFinishPageStillRunsTheFinishStep) {
+  // The demo's uninstall layout: the frame comes last, after the finish page.
+  runtime_.Silent = true;
+  runtime_.CmdInstallDir = "C:\\Given";
+  UseArchive({TextEntry("Pages.txt", "[pages]\nwelcome.txt\nbye.txt\nfinish.txt\nframe.txt\n"
+                                     "[pagetypes]\nwelcome\nuninstall\nfinish\nmainlayout\n"),
+              TextEntry("welcome.txt", "[w]\ntype=TLabel\n"), TextEntry("bye.txt", "[b]\ntype=TLabel\n"),
+              TextEntry("finish.txt", "[f]\ntype=TLabel\n"), TextEntry("frame.txt", "[line]\ntype=TBevel\n"),
+              TTestEntry{"FINALISE.EXE", 0, StringToBytes("MZ finaliser")}});
+  MakeWizard();
+  EXPECT_EQ(ExitCodeOf([this] {
+              for (int press = 0; press < 10; ++press) wizard_->NextButtonClick();
+            }),
+            kExitCompleted);
+  EXPECT_EQ(CurrentType(), TPageType::Finish);
+  EXPECT_EQ(platform_.Executed.size(), 1u);
+}
+
+struct TUnreachedWorkCase {
+  const char* Name;
+  bool Uninstaller;
+  const char* PageTypes;
+  const char16_t* Message;
+};
+void PrintTo(const TUnreachedWorkCase& c, std::ostream* out) { *out << c.Name; }
+
+class UnreachedWorkTest : public FrmMainRunsTest, public ::testing::WithParamInterface<TUnreachedWorkCase> {};
+
+TEST_P(UnreachedWorkTest, ASilentRunThatNeverReachesItsWorkFails) {
+  const TUnreachedWorkCase& c = GetParam();
+  runtime_.Silent = true;
+  runtime_.SetupInfo.Info.IsUninstaller = c.Uninstaller ? 1 : 0;
+  UseArchive({TextEntry("Pages.txt", std::string("[pages]\na.txt\nb.txt\nc.txt\n[pagetypes]\n") + c.PageTypes),
+              TextEntry("a.txt", "[a]\ntype=TLabel\n"), TextEntry("b.txt", "[b]\ntype=TLabel\n"),
+              TextEntry("c.txt", "[c]\ntype=TLabel\n")});
+  MakeWizard();
+  EXPECT_EQ(ExitCodeOf([this] {
+              for (int press = 0; press < 10; ++press) wizard_->NextButtonClick();
+            }),
+            kExitStartupFailed);
+  EXPECT_EQ(worker_->Walks, 0);
+  auto shown = boxes_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].Text, c.Message);
+  EXPECT_EQ(shown[0].Caption, u"Error");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnreachedWorkTest,
+    ::testing::Values(
+        TUnreachedWorkCase{"SetupEndingOnItsFinishPage", false, "welcome\nfinish\npatching\n",
+                           u"Error: The unattended setup ended without reaching its installation page."},
+        TUnreachedWorkCase{"SetupWithoutAFinishPage", false, "welcome\nchangelog\nmainlayout\n",
+                           u"Error: The unattended setup ended without reaching its installation page."},
+        TUnreachedWorkCase{"UninstallerWithoutAnUninstallPage", true, "welcome\nfinish\nmainlayout\n",
+                           u"Error: The unattended uninstallation ended without reaching its uninstall page."},
+        // A page of the other mode's work does nothing.
+        TUnreachedWorkCase{"SetupWithAnUninstallPage", false, "welcome\nuninstall\nfinish\n",
+                           u"Error: The unattended setup ended without reaching its installation page."},
+        TUnreachedWorkCase{"UninstallerWithAnInstallationPage", true, "welcome\npatching\nfinish\n",
+                           u"Error: The unattended uninstallation ended without reaching its uninstall page."}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace tailpack
