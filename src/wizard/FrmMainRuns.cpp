@@ -226,7 +226,8 @@ void TFrmMain::FinishStep() {
 
 void TFrmMain::RunFinaliser() {
   // Started once per run: the finish step and the closing both ask for it.
-  if (finaliserStarted_) return;
+  // It follows an uninstallation; pages that never led to one start nothing.
+  if (finaliserStarted_ || !runCompleted_) return;
   uint32_t size = 0;
   auto program = runtime_.Pak.FindFile(kFinaliserEntry, 0, size);
   if (!program) return;  // nothing to start
