@@ -42,12 +42,13 @@ sed -n '/^Folders/,$p' "$WORK/out" | tail -n +2 | sed 's/^ *//; s/\\$//' | tr 'A
 sed -n '/^Folders/{n;p}' "$WORK/out" | grep -qxF '  C:\Inst\' || fail "the installation folder is not the first folder logged"
 
 # --- "-id" of another folder: that folder's log, or nothing --------------------------
-mkdir -p "$C/Other/bin"
-echo "mine" >"$C/Other/readme.txt"
-echo "mine" >"$C/Other/bin/f1.bin"
+# Another folder holding files of the same names as those the log lists.
+mkdir -p "$C/Other/bin" "$C/Other/docs"
+echo "mine" >"$C/Other/docs/readme.txt"
+echo "mine" >"$C/Other/bin/demo.exe"
 expect_exit 1 "$INST/TailpackDemo_Uninstall.exe" -silent -id 'C:\Other'
 expect_in "$WORK/err" "[Setup Error] Error: install log is missing"
-expect_there "$C/Other/readme.txt" "$C/Other/bin/f1.bin" "$INST/bin/demo.exe" "$INST/TailpackDemo_install.log"
+expect_there "$C/Other/docs/readme.txt" "$C/Other/bin/demo.exe" "$INST/bin/demo.exe" "$INST/TailpackDemo_install.log"
 [ -e "$WORK/finalised" ] && fail "a refused uninstaller started the finaliser"
 
 # An installation moved elsewhere is uninstalled there by its own log: its
