@@ -90,7 +90,7 @@ TEST_F(UninstallerTest, CopiesTheHostAndTheUninstallMaterialWithTheMarkedSetupIn
   auto record = uninstaller.FindFile("SetupInfo", 0, size);
   ASSERT_TRUE(record);
   TSetupInfoFile saved;
-  ASSERT_TRUE(saved.LoadFromBuffer(*record));
+  saved.LoadFromBuffer(*record);
   TSetupInfo marked = runtime_.SetupInfo.Info;
   marked.IsUninstaller = 1;
   EXPECT_EQ(saved.Info, marked);
