@@ -125,17 +125,20 @@ std::optional<std::string> UninstallerEntryName(const std::string& name) {
 }
 
 std::optional<uint64_t> ProgramLength(const std::string& executable) {
-  auto file = Files().Open(executable, TFileMode::OpenRead, TFileShare::ReadWrite);
-  if (!file) return std::nullopt;
-  auto size = file->Size();
+  std::optional<uint64_t> size;
+  {
+    auto file = Files().Open(executable, TFileMode::OpenRead, TFileShare::ReadWrite);
+    if (!file) return std::nullopt;
+    size = file->Size();
+  }
   if (!size) return std::nullopt;
-  if (*size < kPakHeaderSize) return size;
-  uint8_t bytes[kPakHeaderSize];
-  if (!file->Seek(*size - kPakHeaderSize) || file->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return size;
-  TPakHeader header = TPakHeader::Decode(bytes);
-  // An archive's data cannot start inside its own header.
-  if (!header.HasMagic() || header.DataStart > *size - kPakHeaderSize) return size;
-  return header.DataStart;
+  // DataStart counts only when the archive behind it is laid out as written:
+  // a header that claims less would cut the program short. Without a sound
+  // archive the whole file is the program (an uninstaller with a dead archive
+  // inside still runs; one cut short does not).
+  TPak pak;
+  if (!pak.Create(executable) || !pak.IsValid()) return size;
+  return pak.Header().DataStart;
 }
 
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable) {

@@ -26,8 +26,8 @@ std::string UninstallerPath(const TSetupInfo& info);
 std::optional<std::string> UninstallerEntryName(const std::string& name);
 
 // How many leading bytes of Executable are the program itself: up to its own
-// appended archive, or all of it when it carries none. Nothing when it cannot
-// be opened.
+// appended archive, or all of it when it carries none or one whose layout is
+// damaged. Nothing when it cannot be opened.
 std::optional<uint64_t> ProgramLength(const std::string& executable);
 
 // Registers the installation under UninstallRegistryKey (its "UninstallString"

@@ -180,6 +180,25 @@ TEST_F(StartupTest, AnythingButAnIntactArchiveIsAnInvalidHeader) {
   auto size = test::ReadFile(temp_ / "damaged.pak").size();
   ASSERT_NO_FATAL_FAILURE(
       test::PatchU32(temp_ / "damaged.pak", size - kPakHeaderSize + kPakHeaderTableOffsetOffset, uint32_t(size)));
+  // A DataStart that is not where the first entry starts (the uninstaller
+  // would copy a cut program), and two entries sharing one stream.
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(temp_ / "datastart.pak", test::ReadFile(Archive())));
+  ASSERT_NO_FATAL_FAILURE(
+      test::PatchU32(temp_ / "datastart.pak", size - kPakHeaderSize + kPakHeaderDataStartOffset, 4096));
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(temp_ / "shared.pak", test::ReadFile(Archive())));
+  {
+    TPak probe;
+    ASSERT_TRUE(probe.Create(Archive()));
+    ASSERT_EQ(probe.Files()[0].Name, "SetupInfo");
+    const uint64_t into = test::RecordFieldOffset(Archive(), 1, test::TRecordField::Checksum);
+    TBytes fields(16);
+    PutU32(fields.data(), probe.Files()[0].Checksum);
+    PutU32(fields.data() + 4, probe.Files()[0].Offset);
+    PutU32(fields.data() + 8, probe.Files()[0].StoredSize);
+    PutU32(fields.data() + 12, probe.Files()[0].Size);
+    probe.Close();
+    ASSERT_NO_FATAL_FAILURE(test::PatchBytes(temp_ / "shared.pak", into, fields));
+  }
   struct TCase {
     std::string Name;
     std::vector<std::string> Arguments;
@@ -189,7 +208,9 @@ TEST_F(StartupTest, AnythingButAnIntactArchiveIsAnInvalidHeader) {
   const std::vector<TCase> cases = {{"no arguments", {}},
                                     {"a folder", {temp_.Path()}},
                                     {"a plain file", {temp_ / "plain.txt"}},
-                                    {"a table beyond the header", {temp_ / "damaged.pak"}}};
+                                    {"a table beyond the header", {temp_ / "damaged.pak"}},
+                                    {"a data start past the first entry", {temp_ / "datastart.pak"}},
+                                    {"two entries sharing one stream", {temp_ / "shared.pak"}}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     log_ = TStartupLog();

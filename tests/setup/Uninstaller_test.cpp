@@ -260,6 +260,12 @@ TEST_F(ProgramLengthTest, IsThePartBeforeTheProgramsOwnArchive) {
          auto size = test::ReadFile(file).size();
          test::PatchU32(file, size - kPakHeaderSize + kPakHeaderDataStartOffset, 0x7FFFFFFF);
        }, 0},  // the whole file: filled in below
+      {"an archive whose data start lies inside the program", [&] {
+         test::WriteFile(file, program);
+         test::WriteArchive(file, {{"a", 0, test::TextBytes(50)}}, true);
+         auto size = test::ReadFile(file).size();
+         test::PatchU32(file, size - kPakHeaderSize + kPakHeaderDataStartOffset, 100);
+       }, 0},
       {"shorter than a header", [&] { test::WriteFile(file, "MZ"); }, 2},
   };
   for (const TCase& c : cases) {
