@@ -19,18 +19,23 @@ constexpr const char* kDefaultUninstallerName = "Uninstall.exe";
 constexpr std::string_view kEntryPrefix = "UNINSTALL_";
 constexpr std::string_view kIconEntry = "UNINSTALL_ICON.ICO";
 
-void RegisterInstallation(TSetupRuntime& runtime) {
+// A registration that cannot be stored is a failure: the installed program
+// would be missing from the system's list and could not be removed from it.
+TStatus RegisterInstallation(TSetupRuntime& runtime) {
   const TSetupInfo& info = runtime.SetupInfo.Info;
   // Without a short name the values would land in the list's own key.
-  if (info.ShortName.empty()) return;
+  if (info.ShortName.empty()) return TStatus::Success();
+  const std::string key = UninstallRegistryKey(info.ShortName);
   TRegistryAccessor& registry = runtime.Registry;
   registry.SetRootKey(kRootLocalMachine);
-  if (!registry.OpenKey(UninstallRegistryKey(info.ShortName), true)) return;
-  registry.WriteString("DisplayName", info.ShortName);
+  if (!registry.OpenKey(key, true)) return TStatus::Failure("Cannot create the registry key \"HKLM\\" + key + "\"");
+  bool written = registry.WriteString("DisplayName", info.ShortName);
   // Quoted, so a path with blanks can never be read as a shorter program
   // followed by arguments.
-  registry.WriteString("UninstallString", "\"" + UninstallerPath(info) + "\"");
+  written = registry.WriteString("UninstallString", "\"" + UninstallerPath(info) + "\"") && written;
   registry.CloseKey();
+  if (!written) return TStatus::Failure("Cannot write the uninstall registration under \"HKLM\\" + key + "\"");
+  return TStatus::Success();
 }
 
 // Copies the program and cuts the copy back to its program part. A copy
@@ -142,12 +147,14 @@ std::optional<uint64_t> ProgramLength(const std::string& executable) {
 }
 
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable) {
-  RegisterInstallation(runtime);
-  if (runtime.Pak.FileCount() == 0) return TStatus::Success();
+  // A registration that failed is told at the end: the uninstaller is
+  // written all the same, as the user needs it either way.
+  TStatus registered = RegisterInstallation(runtime);
+  if (runtime.Pak.FileCount() == 0) return registered;
   // The program part comes from the running program itself, never from an
   // archive named on the command line, which may hold no program at all.
   auto length = ProgramLength(hostExecutable);
-  if (!length) return TStatus::Success();
+  if (!length) return TStatus::Failure("Cannot read the setup program \"" + hostExecutable + "\" to build the uninstaller");
 
   const TSetupInfo& info = runtime.SetupInfo.Info;
   CreateFolderChain(info.InstallDir, &runtime.UninstallList);
@@ -164,7 +171,7 @@ TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecuta
     Files().Delete(uninstaller);
     return TStatus::Failure("The uninstaller \"" + uninstaller + "\" could not be written: " + status.Message());
   }
-  return TStatus::Success();
+  return registered;
 }
 
 TStatus CreateUninstaller(TSetupRuntime& runtime) { return CreateUninstaller(runtime, System().ExecutablePath()); }

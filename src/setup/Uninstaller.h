@@ -32,9 +32,9 @@ std::optional<uint64_t> ProgramLength(const std::string& executable);
 
 // Registers the installation under UninstallRegistryKey (its "UninstallString"
 // is the uninstaller's path in double quotes) and writes the uninstaller from
-// the program HostExecutable, replacing an earlier one. A registry failure is
-// silent; a file that cannot be written completely is removed and the failure
-// returned. Nothing beyond the registration happens for an archive without
+// the program HostExecutable, replacing an earlier one. A registration that
+// cannot be stored is returned as the failure; a file that cannot be written
+// completely is removed and the failure returned. Nothing beyond the registration happens for an archive without
 // entries or a host that cannot be opened.
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable);
 // The same with the running program as host.

@@ -12,6 +12,7 @@
 #include "script/RunFixture.h"
 #include "setup/Uninstaller.h"
 #include "support/FaultyFileSystem.h"
+#include "support/RefusingRegistry.h"
 
 namespace tailpack {
 namespace {
@@ -153,6 +154,20 @@ TEST_F(UninstallerTest, AnUninstallerThatCannotBeWrittenIsRemovedAndTheFailureRe
     EXPECT_NE(status.Message().find("Game_Uninstall.exe"), std::string::npos) << status.Message();
     EXPECT_FALSE(Files().Exists(Uninstaller()));
   }
+}
+
+// The system's list would lack the program (a registry file in a folder that
+// cannot be made, a key without access): that is a failure, told to the
+// caller, while the uninstaller itself is still written.
+TEST_F(UninstallerTest, ARegistrationThatCannotBeStoredIsAFailure) {
+  ASSERT_NO_FATAL_FAILURE(UseHostWithArchive(TypicalEntries()));
+  test::TRefusingRegistry refusing;
+  TRegistryOverride use(refusing);
+  TStatus status = CreateUninstaller(runtime_, Host());
+  EXPECT_FALSE(status.Ok());
+  EXPECT_NE(status.Message().find(UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)), std::string::npos)
+      << status.Message();
+  EXPECT_TRUE(Files().FileExists(Uninstaller()));
 }
 
 TEST_F(UninstallerTest, WithoutEntriesOnlyTheRegistrationIsWritten) {
