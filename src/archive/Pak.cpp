@@ -9,6 +9,7 @@
 #include "base/FileHelpers.h"
 #include "base/InstallRecorder.h"
 #include "base/Numbers.h"
+#include "base/PathSafety.h"
 #include "base/PakString.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
@@ -389,7 +390,8 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   return TStatus::Success();
 }
 
-TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group) {
+TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary) {
+  const std::string& workingFolder = boundary.empty() ? folder : boundary;
   // Refuse the whole group before anything is written, so an unsafe name
   // never leaves half a group behind.
   for (const TPakFile& entry : files_) {
@@ -401,6 +403,11 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group) {
     const TPakFile entry = files_[index];
     PostStatus(entry.Name);
     std::string target = EntryTargetPath(folder, entry.Name);
+    // Checked before any folder is made: a folder link planted in the target
+    // would take this file, and the folders made for it, somewhere else.
+    if (auto link = LinkBelow(workingFolder, target))
+      return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
+                              "\" is a link, and nothing is written through it");
     if (entry.IsLarge()) {
       if (recorder_) recorder_->AddFile(target);
       CreateFolderChain(ExtractFileDir(target), recorder_);

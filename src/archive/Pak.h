@@ -183,8 +183,12 @@ class TPak {
   // each folder created) with the recorder, posting a status line and a
   // progress step per entry. Every name is checked first: when one is unsafe
   // nothing is written. An entry that cannot be extracted or written stops
-  // the extraction with a failure and leaves no file behind.
-  TStatus ExtractGroup(const std::string& folder, uint16_t group);
+  // the extraction with a failure and leaves no file behind; so does a
+  // target that lies behind a link (a symbolic link or junction) below
+  // Boundary, the folder the extraction works in (Folder when empty, or a
+  // folder that holds it, such as the installation folder). Nothing is
+  // written through such a link.
+  TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 
   // --- Writing ---------------------------------------------------------------
   // Appends a record with those fields and all numbers 0; returns its index.
