@@ -9,6 +9,7 @@
 #include "base/FileHelpers.h"
 #include "base/InstallRecorder.h"
 #include "base/Numbers.h"
+#include "base/PathSafety.h"
 #include "base/PakString.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
@@ -66,6 +67,37 @@ class TRangeReader {
   size_t used_ = 0;
 };
 
+// Why the entries of a complete table cannot be this archive's: the data
+// starts at DataStart and the entries' stored bytes follow one another in
+// table order, each after the end of the one before it, all before the
+// table. Checking this once bounds every later read by the file itself: no
+// two entries share bytes, so no stream can be inflated twice over, and the
+// program part before DataStart (which the uninstaller copies) is exactly
+// what precedes the first entry. An entry without stored bytes (Size 0) has
+// no place to check. Nothing when the layout is sound.
+std::optional<std::string> LayoutProblem(const TPakHeader& header, const std::vector<TPakFile>& table) {
+  if (header.DataStart > header.TableOffset)
+    return "the data start " + std::to_string(header.DataStart) + " lies past the table at " +
+           std::to_string(header.TableOffset);
+  std::optional<uint64_t> previousEnd;
+  for (size_t i = 0; i < table.size(); ++i) {
+    const TPakFile& entry = table[i];
+    if (entry.StoredLength() == 0) continue;
+    const std::string which = "entry " + std::to_string(i) + " (\"" + entry.Name + "\")";
+    if (!previousEnd && entry.Offset != header.DataStart)
+      return "the data start " + std::to_string(header.DataStart) + " is not the first entry's offset " +
+             std::to_string(entry.Offset) + " (" + which + ")";
+    if (previousEnd && entry.Offset < *previousEnd)
+      return which + " starts at " + std::to_string(entry.Offset) +
+             ", before the end of the entry ahead of it in the table (" + std::to_string(*previousEnd) + ")";
+    previousEnd = static_cast<uint64_t>(entry.Offset) + entry.StoredLength();
+    if (*previousEnd > header.TableOffset)
+      return which + " ends at " + std::to_string(*previousEnd) + ", past the start of the table (" +
+             std::to_string(header.TableOffset) + ")";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 // --- Header and packing ------------------------------------------------------
@@ -119,6 +151,7 @@ bool TPak::Create(const std::string& fileName, bool createNew, bool append) {
   files_.clear();
   cursor_ = 0;
   tableDamaged_ = false;
+  damage_.clear();
   dataEnd_.reset();
   if (append) {
     file_ = FileSystem().Open(fileName, TFileMode::OpenReadWrite, TFileShare::None);
@@ -147,6 +180,7 @@ void TPak::ReadHeader() {
   files_.clear();
   cursor_ = 0;
   tableDamaged_ = false;
+  damage_.clear();
   dataEnd_.reset();
   if (!file_) return;
   auto length = file_->Size();
@@ -158,7 +192,7 @@ void TPak::ReadHeader() {
   if (!header_.HasMagic()) return;
   // Entry data lies before the table, and the table before the header.
   if (header_.TableOffset > headerStart) {
-    tableDamaged_ = true;
+    MarkDamaged("the table offset " + std::to_string(header_.TableOffset) + " lies past the header");
     return;
   }
   dataEnd_ = header_.TableOffset;
@@ -182,10 +216,20 @@ void TPak::ReadHeader() {
     table.push_back(std::move(entry));
   }
   if (table.size() != header_.FileCount) {
-    tableDamaged_ = true;
+    MarkDamaged(std::to_string(header_.FileCount) + " records announced at offset " +
+                std::to_string(header_.TableOffset) + ", " + std::to_string(table.size()) + " found before the header");
+    return;
+  }
+  if (auto problem = LayoutProblem(header_, table)) {
+    MarkDamaged(*problem);
     return;
   }
   files_ = std::move(table);
+}
+
+void TPak::MarkDamaged(std::string reason) {
+  tableDamaged_ = true;
+  damage_ = std::move(reason);
 }
 
 void TPak::Close() { file_.reset(); }
@@ -212,10 +256,9 @@ std::optional<TBytes> TPak::ReadRange(uint64_t offset, uint32_t length) {
 std::optional<TBytes> TPak::ReadStored(uint32_t index) {
   if (index >= files_.size()) return std::nullopt;
   const TPakFile& entry = files_[index];
-  // A real stream is never longer than its data (it would have been stored
-  // raw), so StoredSize > Size marks a damaged record; checking it also keeps
-  // allocations below kLargeFileLimit.
-  if (entry.IsLarge() || entry.StoredSize > entry.Size || !StoredBytesInside(entry)) return std::nullopt;
+  // A stream may be longer than its data (the format allows it); what is
+  // read stays inside the archive's data, which bounds every allocation.
+  if (entry.IsLarge() || !StoredBytesInside(entry)) return std::nullopt;
   auto stored = ReadRange(entry.Offset, entry.StoredLength());
   if (!stored || Crc32(stored->data(), stored->size()) != entry.Checksum) return std::nullopt;
   return stored;
@@ -347,7 +390,8 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   return TStatus::Success();
 }
 
-TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group) {
+TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary) {
+  const std::string& workingFolder = boundary.empty() ? folder : boundary;
   // Refuse the whole group before anything is written, so an unsafe name
   // never leaves half a group behind.
   for (const TPakFile& entry : files_) {
@@ -359,6 +403,11 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group) {
     const TPakFile entry = files_[index];
     PostStatus(entry.Name);
     std::string target = EntryTargetPath(folder, entry.Name);
+    // Checked before any folder is made: a folder link planted in the target
+    // would take this file, and the folders made for it, somewhere else.
+    if (auto link = LinkBelow(workingFolder, target))
+      return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
+                              "\" is a link, and nothing is written through it");
     if (entry.IsLarge()) {
       if (recorder_) recorder_->AddFile(target);
       CreateFolderChain(ExtractFileDir(target), recorder_);

@@ -108,7 +108,11 @@ class TPak {
   bool Create(const std::string& fileName, bool createNew = false, bool append = false);
   // Reads the header from the last 16 bytes and, when the magic is there, the
   // table. A table that runs past the header or ends inside a record is
-  // damaged: the table is then left empty and TableDamaged() tells.
+  // damaged, and so is one whose entries do not lie as the writer puts them:
+  // the stored bytes of the first at DataStart, each entry's after the end of
+  // the one before it in table order, all before the table (entries of Size
+  // 0 have no stored bytes and no place to check). The table is then left
+  // empty, TableDamaged() tells and Damage() says why.
   void ReadHeader();
   void Close();
 
@@ -119,6 +123,8 @@ class TPak {
   uint32_t FileCount() const { return static_cast<uint32_t>(files_.size()); }
   uint32_t Cursor() const { return cursor_; }
   bool TableDamaged() const { return tableDamaged_; }
+  // Why the table is damaged; empty when it is not.
+  const std::string& Damage() const { return damage_; }
   // The magic is there and the whole table could be read.
   bool IsValid() const { return header_.HasMagic() && !tableDamaged_; }
 
@@ -177,8 +183,12 @@ class TPak {
   // each folder created) with the recorder, posting a status line and a
   // progress step per entry. Every name is checked first: when one is unsafe
   // nothing is written. An entry that cannot be extracted or written stops
-  // the extraction with a failure and leaves no file behind.
-  TStatus ExtractGroup(const std::string& folder, uint16_t group);
+  // the extraction with a failure and leaves no file behind; so does a
+  // target that lies behind a link (a symbolic link or junction) below
+  // Boundary, the folder the extraction works in (Folder when empty, or a
+  // folder that holds it, such as the installation folder). Nothing is
+  // written through such a link.
+  TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 
   // --- Writing ---------------------------------------------------------------
   // Appends a record with those fields and all numbers 0; returns its index.
@@ -212,6 +222,7 @@ class TPak {
   bool WalkGroup(uint16_t group, uint32_t& index);
   void PostStatus(const std::string& fileNameText);
   TPakFile& Record(uint32_t index);
+  void MarkDamaged(std::string reason);
 
   std::string fileName_;
   std::unique_ptr<IFile> file_;
@@ -219,6 +230,7 @@ class TPak {
   std::vector<TPakFile> files_;
   uint32_t cursor_ = 0;
   bool tableDamaged_ = false;
+  std::string damage_;
   // Where stored bytes may lie: up to the table once one was read, else the
   // whole file.
   std::optional<uint64_t> dataEnd_;

@@ -38,6 +38,13 @@ class EDecompressionError : public ETailpackError {
   using ETailpackError::ETailpackError;
 };
 
+// A text would grow beyond what the program is willing to hold (a language
+// string whose tags expand without end).
+class ETextTooLarge : public ETailpackError {
+ public:
+  using ETailpackError::ETailpackError;
+};
+
 // An internal consistency check failed; the message carries the unit and line.
 class EAssertionFailed : public ETailpackError {
  public:

@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "base/InstallRecorder.h"
+#include "base/PathSafety.h"
 #include "platform/Platform.h"
 
 namespace tailpack {
@@ -70,18 +71,17 @@ void CreateFolderChain(const std::string& path, IInstallRecorder* recorder) {
   }
 }
 
-bool DeleteTree(const std::string& path) {
-  std::string folder = path;
-  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  auto attributes = Files().Attributes(folder);
-  if (!attributes || (*attributes & kAttributeDirectory) == 0) return true;
-  if (*attributes & kAttributeReparsePoint) return Files().RemoveFolder(folder);
+namespace {
+
+// Removes a folder that passed the checks, with everything below it, never
+// entering a link (or a mount point) but removing the link itself.
+bool RemoveTree(const std::string& folder) {
   bool complete = true;
   std::string prefix = IncludeTrailingBackslash(folder);
   for (const TFolderEntry& entry : Files().FindFiles(prefix + "*")) {
     std::string full = prefix + entry.Name;
     if (entry.IsFolder() && (entry.Attributes & kAttributeReparsePoint) == 0) {
-      complete = DeleteTree(full) && complete;
+      complete = RemoveTree(full) && complete;
     } else if (entry.IsFolder()) {
       complete = Files().RemoveFolder(full) && complete;
     } else {
@@ -89,6 +89,19 @@ bool DeleteTree(const std::string& path) {
     }
   }
   return Files().RemoveFolder(folder) && complete;
+}
+
+}  // namespace
+
+bool DeleteTree(const std::string& path) {
+  // ".." and trailing dots are resolved before the checks, so that
+  // "C:\App\.." is seen for the drive root it is.
+  if (!CheckTreeRemovable(path)) return false;
+  const std::string folder = NormalizeWindowsPath(path);
+  auto attributes = Files().Attributes(folder);
+  if (!attributes || (*attributes & kAttributeDirectory) == 0) return true;
+  if (*attributes & kAttributeReparsePoint) return Files().RemoveFolder(folder);
+  return RemoveTree(folder);
 }
 
 std::string IncludeTrailingBackslash(std::string_view text) {

@@ -37,8 +37,11 @@ TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t
 void CreateFolderChain(const std::string& path, IInstallRecorder* recorder);
 
 // Removes a folder with everything below it. Links are removed, never
-// followed. Returns false when something could not be removed (the rest is
-// still removed).
+// followed. A folder that CheckTreeRemovable refuses (not an absolute drive
+// path, a drive root, a system folder or one that holds a system folder, all
+// judged after ".." and the like are resolved) is left alone entirely.
+// Returns false when something could not be removed (the rest is still
+// removed) or the folder was refused.
 bool DeleteTree(const std::string& folder);
 
 // Appends "\" unless the text is empty or already ends in "\".

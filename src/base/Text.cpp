@@ -1,20 +1,14 @@
 #include "base/Text.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/TextCodec.h"
+
 namespace tailpack {
 
 namespace {
-
-// Windows-1252 letters outside ASCII: upper-case forms map to lower-case forms.
-struct TCasePair {
-  uint8_t Upper;
-  uint8_t Lower;
-};
-constexpr TCasePair kExtraCasePairs[] = {
-    {0x8A, 0x9A},  // S with caron
-    {0x8C, 0x9C},  // OE ligature
-    {0x8E, 0x9E},  // Z with caron
-    {0x9F, 0xFF},  // Y with diaeresis
-};
 
 template <typename TChar>
 bool IsBlank(TChar c) {
@@ -41,53 +35,72 @@ TString ReplaceAllWith(TView text, TView pattern, TView replacement, TEqual equa
   return result;
 }
 
-char16_t FoldWide(char16_t c) {
-  if (c < 0x100) return static_cast<char16_t>(static_cast<uint8_t>(LowerAnsiChar(static_cast<char>(c))));
-  switch (c) {  // the Windows-1252 letters above U+00FF
-    case 0x0160: return 0x0161;
-    case 0x0152: return 0x0153;
-    case 0x017D: return 0x017E;
-    case 0x0178: return 0x00FF;
-    default: return c;
+// The UTF-16 characters whose single-byte ANSI form has another lower-case
+// form, sorted, with that form: how wide texts fold by the ANSI rules.
+std::vector<std::pair<char16_t, char16_t>> WideFolds() {
+  const TAnsiCaseRules& rules = AnsiCaseRules();
+  std::vector<std::pair<char16_t, char16_t>> folds;
+  for (int b = 1; b < 256; ++b) {
+    if (rules.LeadByte[b] || rules.Lower[b] == b) continue;
+    std::u16string from = AnsiToWide(std::string(1, static_cast<char>(b)));
+    std::u16string to = AnsiToWide(std::string(1, static_cast<char>(rules.Lower[b])));
+    if (from.size() == 1 && to.size() == 1 && from != to) folds.emplace_back(from[0], to[0]);
   }
+  std::sort(folds.begin(), folds.end());
+  return folds;
+}
+
+char16_t FoldWide(char16_t c) {
+  if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+  static const std::vector<std::pair<char16_t, char16_t>> folds = WideFolds();
+  auto found = std::lower_bound(folds.begin(), folds.end(), std::make_pair(c, char16_t{0}));
+  return found != folds.end() && found->first == c ? found->second : c;
+}
+
+// Maps every character of Text through Map; a double-byte character stays as
+// it is.
+std::string MapAnsi(std::string_view text, const TAnsiCaseRules& rules, const std::array<uint8_t, 256>& map) {
+  std::string result(text);
+  for (size_t i = 0; i < result.size(); ++i) {
+    auto byte = static_cast<uint8_t>(result[i]);
+    if (rules.LeadByte[byte]) {
+      ++i;  // its trail byte is no character of its own
+      continue;
+    }
+    result[i] = static_cast<char>(map[byte]);
+  }
+  return result;
 }
 
 }  // namespace
 
-char LowerAnsiChar(char c) {
-  auto u = static_cast<uint8_t>(c);
-  if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
-  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
-  for (const auto& pair : kExtraCasePairs)
-    if (u == pair.Upper) return static_cast<char>(pair.Lower);
-  return c;
-}
+char LowerAnsiChar(char c) { return static_cast<char>(AnsiCaseRules().Lower[static_cast<uint8_t>(c)]); }
 
-char UpperAnsiChar(char c) {
-  auto u = static_cast<uint8_t>(c);
-  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
-  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
-  for (const auto& pair : kExtraCasePairs)
-    if (u == pair.Lower) return static_cast<char>(pair.Upper);
-  return c;
-}
+char UpperAnsiChar(char c) { return static_cast<char>(AnsiCaseRules().Upper[static_cast<uint8_t>(c)]); }
 
-std::string LowerAnsi(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = LowerAnsiChar(c);
-  return result;
-}
+std::string LowerAnsi(std::string_view text) { return LowerAnsi(text, AnsiCaseRules()); }
 
-std::string UpperAnsi(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = UpperAnsiChar(c);
-  return result;
-}
+std::string UpperAnsi(std::string_view text) { return UpperAnsi(text, AnsiCaseRules()); }
 
-bool SameTextAnsi(std::string_view a, std::string_view b) {
+std::string LowerAnsi(std::string_view text, const TAnsiCaseRules& rules) { return MapAnsi(text, rules, rules.Lower); }
+
+std::string UpperAnsi(std::string_view text, const TAnsiCaseRules& rules) { return MapAnsi(text, rules, rules.Upper); }
+
+bool SameTextAnsi(std::string_view a, std::string_view b) { return SameTextAnsi(a, b, AnsiCaseRules()); }
+
+bool SameTextAnsi(std::string_view a, std::string_view b, const TAnsiCaseRules& rules) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAnsiChar(a[i]) != LowerAnsiChar(b[i])) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<uint8_t>(a[i]);
+    auto y = static_cast<uint8_t>(b[i]);
+    if (rules.LeadByte[x]) {
+      // A double-byte character matches only itself.
+      if (x != y || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
+      ++i;
+      continue;
+    }
+    if (rules.Lower[x] != rules.Lower[y]) return false;
+  }
   return true;
 }
 

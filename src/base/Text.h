@@ -1,13 +1,17 @@
 #pragma once
 // Text helpers of the core. 8-bit strings are in the ANSI code page; letter
-// case follows the Windows-1252 rules, which agree with ASCII for the letters
-// A to Z. Wide texts are UTF-16.
+// case follows that code page's rules as the platform gives them
+// (AnsiCaseRules in platform/TextCodec.h: the system's on Windows,
+// Windows-1252 elsewhere), which agree with ASCII for the letters A to Z.
+// Wide texts are UTF-16.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tailpack {
+
+struct TAnsiCaseRules;
 
 // Letter case of one ANSI character and of whole texts (named so as not to
 // meet the AnsiLower and AnsiUpper macros of the Windows headers).
@@ -16,6 +20,11 @@ char UpperAnsiChar(char c);
 std::string LowerAnsi(std::string_view text);
 std::string UpperAnsi(std::string_view text);
 bool SameTextAnsi(std::string_view a, std::string_view b);
+// The same by given rules; a double-byte character is never folded and
+// matches only itself.
+std::string LowerAnsi(std::string_view text, const TAnsiCaseRules& rules);
+std::string UpperAnsi(std::string_view text, const TAnsiCaseRules& rules);
+bool SameTextAnsi(std::string_view a, std::string_view b, const TAnsiCaseRules& rules);
 // Only A to Z folded; everything else compared byte for byte.
 bool SameTextAscii(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);

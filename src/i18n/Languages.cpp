@@ -12,6 +12,11 @@ namespace {
 
 // How deep "<LANGn>" tags inside language strings are expanded.
 constexpr int kMaxTranslateDepth = 8;
+// What one text may grow to, and how many tags it may expand, however its
+// strings refer to each other: within the depth limit sixteen tags that name
+// a string of sixteen tags would otherwise make billions of characters.
+constexpr size_t kMaxTranslatedLength = 4 * 1024 * 1024;  // characters
+constexpr size_t kMaxTranslatedTags = 1 << 20;
 
 std::vector<uint16_t> ParseLangIDs(const std::u16string& line) {
   std::vector<uint16_t> ids;
@@ -80,12 +85,13 @@ std::u16string TLanguages::GetString(uint16_t number) const {
 
 std::u16string TLanguages::Translate(const std::u16string& text) const {
   if (Current > static_cast<int>(languages_.size()) - 1) return text;
-  return TranslateAtDepth(text, 0);
+  TTranslation translation;
+  TranslateInto(text, 0, translation);
+  return std::move(translation.Result);
 }
 
-std::u16string TLanguages::TranslateAtDepth(const std::u16string& text, int depth) const {
+void TLanguages::TranslateInto(const std::u16string& text, int depth, TTranslation& translation) const {
   static const std::u16string kTag = u"<LANG";
-  std::u16string result;
   size_t position = 0;
   for (;;) {
     size_t tag = text.find(kTag, position);
@@ -93,12 +99,23 @@ std::u16string TLanguages::TranslateAtDepth(const std::u16string& text, int dept
     size_t close = text.find(u'>', tag + kTag.size());
     if (close == std::u16string::npos) throw EConversionError("language tag without \">\"");
     auto number = static_cast<uint16_t>(StrToInt(text.substr(tag + kTag.size(), close - tag - kTag.size())));
+    Append(translation, std::u16string_view(text).substr(position, tag - position));
+    if (++translation.Tags > kMaxTranslatedTags)
+      throw ETextTooLarge("A language text refers to more than " + std::to_string(kMaxTranslatedTags) +
+                          " strings; its language entry is damaged");
     std::u16string replacement = GetString(number);
-    if (depth < kMaxTranslateDepth) replacement = TranslateAtDepth(replacement, depth + 1);
-    result += text.substr(position, tag - position) + replacement;
+    if (depth < kMaxTranslateDepth) TranslateInto(replacement, depth + 1, translation);
+    else Append(translation, replacement);
     position = close + 1;
   }
-  return result + text.substr(position);
+  Append(translation, std::u16string_view(text).substr(position));
+}
+
+void TLanguages::Append(TTranslation& translation, std::u16string_view piece) {
+  if (translation.Result.size() + piece.size() > kMaxTranslatedLength)
+    throw ETextTooLarge("A language text grows beyond " + std::to_string(kMaxTranslatedLength) +
+                        " characters when its tags are expanded; its language entry is damaged");
+  translation.Result.append(piece);
 }
 
 std::u16string TLanguages::ReplaceText(const std::u16string& text, const std::u16string& search,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tailpack {
@@ -32,7 +33,9 @@ class TLanguages {
   // The current language's string, or "NOT FOUND " and the number.
   std::u16string GetString(uint16_t number) const;
   // Replaces every "<LANGn>" tag by string n; tags inside those strings are
-  // expanded in turn, to a limited depth so a string naming itself ends.
+  // expanded in turn, to a limited depth so a string naming itself ends. A
+  // text that would grow beyond 4 Mi characters or expand more than 2^20 tags
+  // raises ETextTooLarge instead of exhausting memory or time.
   std::u16string Translate(const std::u16string& text) const;
   // Case-insensitive replace-all.
   static std::u16string ReplaceText(const std::u16string& text, const std::u16string& search,
@@ -42,7 +45,13 @@ class TLanguages {
   int Current = -1;
 
  private:
-  std::u16string TranslateAtDepth(const std::u16string& text, int depth) const;
+  // The text being built and the tags expanded so far, shared by every depth.
+  struct TTranslation {
+    std::u16string Result;
+    size_t Tags = 0;
+  };
+  void TranslateInto(const std::u16string& text, int depth, TTranslation& translation) const;
+  static void Append(TTranslation& translation, std::u16string_view piece);
   std::vector<TLanguage> languages_;
 };
 

@@ -33,11 +33,13 @@ enum class TDriveType : uint32_t {
   RamDisk = 6,
 };
 
+// Writes never go through a link (a symbolic link, a junction) at the last
+// component of the path; reads may.
 enum class TFileMode {
   OpenRead,       // existing file, read only
-  OpenReadWrite,  // existing file, read and write
-  CreateAlways,   // create or truncate, read and write
-  CreateNew,      // create; fails when the name exists (never follows a planted link)
+  OpenReadWrite,  // existing file, read and write; fails for a link
+  CreateAlways,   // create or truncate, read and write; a link at the name is replaced by the file
+  CreateNew,      // create; fails when the name exists (a link counts as existing)
 };
 
 enum class TFileShare {
@@ -88,6 +90,7 @@ class IFileSystem {
   // Removes an empty folder.
   virtual bool RemoveFolder(const std::string& path) = 0;
   // Method names avoid the Win32 macros CopyFile, MoveFile and DeleteFile.
+  // A link at Destination is replaced by the copy, never written through.
   virtual bool Copy(const std::string& source, const std::string& destination, bool failIfExists) = 0;
   virtual bool Rename(const std::string& oldPath, const std::string& newPath) = 0;
   virtual bool Delete(const std::string& path) = 0;

@@ -40,6 +40,20 @@ class TFileSystemOverride {
   IFileSystem* saved_;
 };
 
+// Puts another registry in place for the lifetime of the object.
+class TRegistryOverride {
+ public:
+  explicit TRegistryOverride(IRegistry& replacement) : saved_(Platform().Registry) {
+    Platform().Registry = &replacement;
+  }
+  ~TRegistryOverride() { Platform().Registry = saved_; }
+  TRegistryOverride(const TRegistryOverride&) = delete;
+  TRegistryOverride& operator=(const TRegistryOverride&) = delete;
+
+ private:
+  IRegistry* saved_;
+};
+
 // Shorthands for the services in place.
 inline IFileSystem& Files() { return *Platform().Files; }
 inline IRegistry& Registry() { return *Platform().Registry; }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Bytes.h"
 
@@ -46,6 +47,12 @@ class IShell {
   virtual ~IShell() = default;
   // The folder without a trailing backslash; nothing when the platform has none.
   virtual std::optional<std::string> SpecialFolder(TSpecialFolder folder) = 0;
+  // The system's own folders that no setup may remove, each without a
+  // trailing backslash: the Windows folder, the program files folders, the
+  // user's profile, desktop, start menu with its programs folder and
+  // application data, and their all-users forms where the system has them.
+  // Asking creates nothing.
+  virtual std::vector<std::string> SystemFolders() = 0;
   // Saves a shell link (on POSIX a desktop entry) at LinkFile.
   virtual bool CreateLink(const TShellLink& link) = 0;
   // Replaces the icon-image resource 1 (type RT_ICON, neutral language) of an

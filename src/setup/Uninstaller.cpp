@@ -19,18 +19,23 @@ constexpr const char* kDefaultUninstallerName = "Uninstall.exe";
 constexpr std::string_view kEntryPrefix = "UNINSTALL_";
 constexpr std::string_view kIconEntry = "UNINSTALL_ICON.ICO";
 
-void RegisterInstallation(TSetupRuntime& runtime) {
+// A registration that cannot be stored is a failure: the installed program
+// would be missing from the system's list and could not be removed from it.
+TStatus RegisterInstallation(TSetupRuntime& runtime) {
   const TSetupInfo& info = runtime.SetupInfo.Info;
   // Without a short name the values would land in the list's own key.
-  if (info.ShortName.empty()) return;
+  if (info.ShortName.empty()) return TStatus::Success();
+  const std::string key = UninstallRegistryKey(info.ShortName);
   TRegistryAccessor& registry = runtime.Registry;
   registry.SetRootKey(kRootLocalMachine);
-  if (!registry.OpenKey(UninstallRegistryKey(info.ShortName), true)) return;
-  registry.WriteString("DisplayName", info.ShortName);
+  if (!registry.OpenKey(key, true)) return TStatus::Failure("Cannot create the registry key \"HKLM\\" + key + "\"");
+  bool written = registry.WriteString("DisplayName", info.ShortName);
   // Quoted, so a path with blanks can never be read as a shorter program
   // followed by arguments.
-  registry.WriteString("UninstallString", "\"" + UninstallerPath(info) + "\"");
+  written = registry.WriteString("UninstallString", "\"" + UninstallerPath(info) + "\"") && written;
   registry.CloseKey();
+  if (!written) return TStatus::Failure("Cannot write the uninstall registration under \"HKLM\\" + key + "\"");
+  return TStatus::Success();
 }
 
 // Copies the program and cuts the copy back to its program part. A copy
@@ -125,17 +130,20 @@ std::optional<std::string> UninstallerEntryName(const std::string& name) {
 }
 
 std::optional<uint64_t> ProgramLength(const std::string& executable) {
-  auto file = Files().Open(executable, TFileMode::OpenRead, TFileShare::ReadWrite);
-  if (!file) return std::nullopt;
-  auto size = file->Size();
+  std::optional<uint64_t> size;
+  {
+    auto file = Files().Open(executable, TFileMode::OpenRead, TFileShare::ReadWrite);
+    if (!file) return std::nullopt;
+    size = file->Size();
+  }
   if (!size) return std::nullopt;
-  if (*size < kPakHeaderSize) return size;
-  uint8_t bytes[kPakHeaderSize];
-  if (!file->Seek(*size - kPakHeaderSize) || file->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return size;
-  TPakHeader header = TPakHeader::Decode(bytes);
-  // An archive's data cannot start inside its own header.
-  if (!header.HasMagic() || header.DataStart > *size - kPakHeaderSize) return size;
-  return header.DataStart;
+  // DataStart counts only when the archive behind it is laid out as written:
+  // a header that claims less would cut the program short. Without a sound
+  // archive the whole file is the program (an uninstaller with a dead archive
+  // inside still runs; one cut short does not).
+  TPak pak;
+  if (!pak.Create(executable) || !pak.IsValid()) return size;
+  return pak.Header().DataStart;
 }
 
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable) {
@@ -163,9 +171,9 @@ TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecuta
     return TStatus::Failure("The uninstaller \"" + uninstaller + "\" could not be written: " + status.Message());
   }
   // Registered only now that the file is complete and on the disk: the
-  // system's list must never name an uninstaller that is not there.
-  RegisterInstallation(runtime);
-  return TStatus::Success();
+  // system's list must never name an uninstaller that is not there. A
+  // registration that cannot be stored is the run's failure.
+  return RegisterInstallation(runtime);
 }
 
 TStatus CreateUninstaller(TSetupRuntime& runtime) { return CreateUninstaller(runtime, System().ExecutablePath()); }

@@ -26,8 +26,8 @@ std::string UninstallerPath(const TSetupInfo& info);
 std::optional<std::string> UninstallerEntryName(const std::string& name);
 
 // How many leading bytes of Executable are the program itself: up to its own
-// appended archive, or all of it when it carries none. Nothing when it cannot
-// be opened.
+// appended archive, or all of it when it carries none or one whose layout is
+// damaged. Nothing when it cannot be opened.
 std::optional<uint64_t> ProgramLength(const std::string& executable);
 
 // Writes the uninstaller from the program HostExecutable, replacing an
@@ -35,8 +35,8 @@ std::optional<uint64_t> ProgramLength(const std::string& executable);
 // (its "UninstallString" is the uninstaller's path in double quotes). An
 // uninstaller that cannot be written completely (the host cannot be read, the
 // disk is full) is removed and the failure returned, and nothing is
-// registered. A registry failure is silent. An archive without entries gives
-// neither file nor registration.
+// registered. A registration that cannot be stored is returned as the
+// failure. An archive without entries gives neither file nor registration.
 TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecutable);
 // The same with the running program as host.
 TStatus CreateUninstaller(TSetupRuntime& runtime);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "setup/WizardInterface.h"
 #include "ui/Widgets.h"
@@ -95,6 +96,9 @@ class TFrmMain final : public IWizard, public IWizardEvents {
   void PatchingRun();
   void PollProgress();
   void UninstallRun();
+  // The folders an uninstallation works below: the installation folder and
+  // the special folders the log's path variables stand for.
+  std::vector<std::string> UninstallWorkingFolders() const;
   void FinishStep();
   void RunFinaliser();
   [[noreturn]] void CompletionStep();

@@ -14,6 +14,7 @@
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
 #include "base/FileHelpers.h"
+#include "base/PathSafety.h"
 #include "base/PrivateTempFolder.h"
 #include "base/Text.h"
 #include "base/ProgressChannel.h"
@@ -184,18 +185,25 @@ void TFrmMain::UninstallRun() {
     }
   };
 
+  // Nothing is removed through a link planted below the installation folder
+  // or a special folder since the installation: it would reach files that
+  // are not the setup's. A link in an item's own place is removed itself.
+  const std::vector<std::string> workingFolders = UninstallWorkingFolders();
+  auto behindLink = [&workingFolders](const std::string& path) {
+    return LinkBelow(WorkingFolderOf(path, workingFolders), path).has_value();
+  };
   for (uint32_t k = 1; k <= fileCount; ++k) {
     showItem(u"", k, fileCount, k);
     // Exactly the path that was installed, whatever its name looks like.
     std::string path = runtime_.Variables.ExpandLoggedPath(list.Files[k - 1]);
-    if (Files().FileExists(path)) Files().Delete(path);
+    if (!behindLink(path) && Files().FileExists(path)) Files().Delete(path);
   }
   // Folders from the last created to the first, so inner ones go first; a
   // folder that is not empty stays.
   for (uint32_t k = 1; k <= folderCount; ++k) {
     showItem(runtime_.GetString(kFolderPhase), k, folderCount, fileCount + k);
     const std::string& folder = list.Folders[folderCount - k];
-    if (Files().FolderExists(folder)) Files().RemoveFolder(folder);
+    if (!behindLink(folder) && Files().FolderExists(folder)) Files().RemoveFolder(folder);
   }
   for (uint32_t k = 1; k <= registryCount; ++k) {
     showItem(runtime_.GetString(kRegistryPhase), k, registryCount, fileCount + folderCount + k);
@@ -215,6 +223,13 @@ void TFrmMain::UninstallRun() {
   runCompleted_ = true;
   SetWorkingState(false);
   pageControl_->ShowPage(pageControl_->CurrentPage + 1);
+}
+
+std::vector<std::string> TFrmMain::UninstallWorkingFolders() const {
+  std::vector<std::string> folders = {runtime_.SetupInfo.Info.InstallDir, runtime_.Variables.ProgramFilesDir,
+                                      runtime_.Variables.StartMenuProgramsDir, runtime_.Variables.DesktopDir};
+  if (auto appData = Shell().SpecialFolder(TSpecialFolder::AppData)) folders.push_back(*appData);
+  return folders;
 }
 
 void TFrmMain::FinishStep() {

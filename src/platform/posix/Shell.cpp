@@ -162,25 +162,45 @@ std::string LinkCaption(const std::string& linkFile) {
 
 std::string Utf8(const std::string& ansi) { return Utf16ToUtf8(AnsiToWide(ansi)); }
 
+// The folders in the Windows layout on drive C:, as a default Windows
+// installation names them.
+std::string ProfileFolder() { return "C:\\users\\" + UserFolderName(); }
+
+std::string SpecialFolderPath(TSpecialFolder folder) {
+  const std::string profile = ProfileFolder();
+  switch (folder) {
+    case TSpecialFolder::ProgramFiles: return "C:\\Program Files";
+    case TSpecialFolder::StartMenuPrograms:
+      return profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+    case TSpecialFolder::Desktop: return profile + "\\Desktop";
+    case TSpecialFolder::AppData: return profile + "\\AppData\\Roaming";
+  }
+  return profile;
+}
+
 class TPosixShell final : public IShell {
  public:
   std::optional<std::string> SpecialFolder(TSpecialFolder folder) override {
-    auto drive = posix::FindDrive('C');
-    if (!drive) return std::nullopt;
-    std::string profile = "C:\\users\\" + UserFolderName();
-    std::string path;
-    switch (folder) {
-      case TSpecialFolder::ProgramFiles: path = "C:\\Program Files"; break;
-      case TSpecialFolder::StartMenuPrograms:
-        path = profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
-        break;
-      case TSpecialFolder::Desktop: path = profile + "\\Desktop"; break;
-      case TSpecialFolder::AppData: path = profile + "\\AppData\\Roaming"; break;
-    }
+    if (!posix::FindDrive('C')) return std::nullopt;
+    std::string path = SpecialFolderPath(folder);
     // On Windows these folders always exist; create them so that a setup
     // never records them as folders of its own to remove when uninstalling.
     if (auto host = posix::ToHostPath(path)) posix::MakeHostFolders(*host);
     return path;
+  }
+
+  std::vector<std::string> SystemFolders() override {
+    if (!posix::FindDrive('C')) return {};
+    const std::string profile = ProfileFolder();
+    return {"C:\\windows",
+            SpecialFolderPath(TSpecialFolder::ProgramFiles),
+            "C:\\Program Files (x86)",
+            "C:\\ProgramData",
+            profile,
+            SpecialFolderPath(TSpecialFolder::Desktop),
+            SpecialFolderPath(TSpecialFolder::AppData),
+            profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu",
+            SpecialFolderPath(TSpecialFolder::StartMenuPrograms)};
   }
 
   bool CreateLink(const TShellLink& link) override {

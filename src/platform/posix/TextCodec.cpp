@@ -21,7 +21,45 @@ char ToAnsi(char16_t c) {
   return '?';
 }
 
+// Windows-1252 letters outside ASCII beyond the Latin-1 block: upper-case
+// forms and their lower-case forms.
+struct TCasePair {
+  uint8_t Upper;
+  uint8_t Lower;
+};
+constexpr TCasePair kExtraCasePairs[] = {
+    {0x8A, 0x9A},  // S with caron
+    {0x8C, 0x9C},  // OE ligature
+    {0x8E, 0x9E},  // Z with caron
+    {0x9F, 0xFF},  // Y with diaeresis
+};
+
+TAnsiCaseRules Windows1252CaseRules() {
+  TAnsiCaseRules rules;
+  for (int b = 0; b < 256; ++b) rules.Lower[b] = rules.Upper[b] = static_cast<uint8_t>(b);
+  for (int b = 'A'; b <= 'Z'; ++b) {
+    rules.Lower[b] = static_cast<uint8_t>(b + 32);
+    rules.Upper[b + 32] = static_cast<uint8_t>(b);
+  }
+  // The Latin-1 letters, except the multiplication and division signs.
+  for (int b = 0xC0; b <= 0xDE; ++b) {
+    if (b == 0xD7) continue;
+    rules.Lower[b] = static_cast<uint8_t>(b + 32);
+    rules.Upper[b + 32] = static_cast<uint8_t>(b);
+  }
+  for (const TCasePair& pair : kExtraCasePairs) {
+    rules.Lower[pair.Upper] = pair.Lower;
+    rules.Upper[pair.Lower] = pair.Upper;
+  }
+  return rules;
+}
+
 }  // namespace
+
+const TAnsiCaseRules& AnsiCaseRules() {
+  static const TAnsiCaseRules rules = Windows1252CaseRules();
+  return rules;
+}
 
 std::u16string AnsiToWide(std::string_view text) {
   std::u16string result;

@@ -131,6 +131,29 @@ bool IsReadOnlyFile(const std::string& path) {
          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsReparsePoint(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Removes a link that stands where a file is to be created: a file link
+// goes; a folder link (which no file can replace) is refused. True when
+// nothing but a plain file or nothing at all stands there afterwards.
+bool ReplaceLinkByNothing(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  return DeleteFileW(path.c_str()) != 0;
+}
+
+// Whether an open handle is a reparse point itself (opened with
+// FILE_FLAG_OPEN_REPARSE_POINT, so not its target).
+bool HandleIsReparsePoint(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(handle, &information)) return true;
+  return (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 class TWin32FileSystem final : public IFileSystem {
  public:
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
@@ -143,10 +166,9 @@ class TWin32FileSystem final : public IFileSystem {
       case TFileMode::OpenReadWrite: access |= GENERIC_WRITE; break;
       case TFileMode::CreateAlways: access |= GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
       case TFileMode::CreateNew:
+        // A link planted under the name counts as the name existing.
         access |= GENERIC_WRITE;
         disposition = CREATE_NEW;
-        // A link planted under the name counts as the name existing.
-        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
         break;
     }
     DWORD shareMode = 0;
@@ -156,10 +178,20 @@ class TWin32FileSystem final : public IFileSystem {
       case TFileShare::ReadWrite: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
     }
     if ((access & GENERIC_WRITE) && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
+    std::wstring wide = ToWide(path);
+    if (access & GENERIC_WRITE) {
+      // Writes never go through a link (a symbolic link or a junction) at
+      // the last component: creating a file replaces a link there, and an
+      // existing file opened for writing must not be one. What a link points
+      // to stays as it is.
+      flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+      if (mode == TFileMode::CreateAlways && !ReplaceLinkByNothing(wide)) return nullptr;
+    }
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, which is
     // what the core expects of a file open.
-    TWinHandle handle(CreateFileW(ToWide(path).c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
+    TWinHandle handle(CreateFileW(wide.c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
     if (!handle) return nullptr;
+    if ((access & GENERIC_WRITE) && HandleIsReparsePoint(handle.Get())) return nullptr;
     return std::make_unique<TWin32File>(std::move(handle));
   }
 
@@ -205,7 +237,14 @@ class TWin32FileSystem final : public IFileSystem {
 
   bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
     if (source.empty() || destination.empty() || IsReadOnlyFile(destination)) return false;
-    return CopyFileW(ToWide(source).c_str(), ToWide(destination).c_str(), failIfExists ? TRUE : FALSE) != 0;
+    std::wstring to = ToWide(destination);
+    BOOL exclusive = failIfExists ? TRUE : FALSE;
+    if (IsReparsePoint(to)) {
+      // A link at the destination is replaced, never written through.
+      if (failIfExists || !ReplaceLinkByNothing(to)) return false;
+      exclusive = TRUE;
+    }
+    return CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive) != 0;
   }
 
   bool Rename(const std::string& oldPath, const std::string& newPath) override {

@@ -59,6 +59,17 @@ class TResourceUpdate {
   HANDLE handle_;
 };
 
+// A folder the shell knows by its CSIDL number, without a trailing backslash
+// (a drive root keeps its own, "C:\\"); nothing when the system has none.
+std::optional<std::string> FolderOf(int id) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::nullopt;
+  std::string path = FromWide(buffer);
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  if (path.empty()) return std::nullopt;
+  return path;
+}
+
 class TWin32Shell final : public IShell {
  public:
   std::optional<std::string> SpecialFolder(TSpecialFolder folder) override {
@@ -69,13 +80,25 @@ class TWin32Shell final : public IShell {
       case TSpecialFolder::Desktop: id = CSIDL_DESKTOPDIRECTORY; break;
       case TSpecialFolder::AppData: id = CSIDL_APPDATA; break;
     }
-    wchar_t buffer[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::nullopt;
-    std::string path = FromWide(buffer);
-    // A drive root keeps its backslash ("C:\"); a folder never has one.
-    if (path.size() > 3 && path.back() == '\\') path.pop_back();
-    if (path.empty()) return std::nullopt;
-    return path;
+    return FolderOf(id);
+  }
+
+  std::vector<std::string> SystemFolders() override {
+    static constexpr int kFolders[] = {
+        CSIDL_WINDOWS,          CSIDL_SYSTEM,           CSIDL_PROGRAM_FILES,    CSIDL_PROGRAM_FILESX86,
+        CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE,      CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
+        CSIDL_STARTMENU,        CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS,         CSIDL_COMMON_PROGRAMS,
+        CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,    CSIDL_COMMON_APPDATA,   CSIDL_PERSONAL,
+    };
+    std::vector<std::string> folders;
+    for (int id : kFolders)
+      if (auto folder = FolderOf(id)) folders.push_back(*folder);
+    // A 32-bit program is told "Program Files (x86)" for both program files
+    // folders; the system names the other one in its environment.
+    wchar_t native[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"ProgramW6432", native, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.push_back(FromWide(native));
+    return folders;
   }
 
   bool CreateLink(const TShellLink& link) override {

@@ -49,9 +49,50 @@ std::string FromWide(std::wstring_view wide) {
   return ansi;
 }
 
+namespace {
+
+// The byte of the character Folded in the code page, or Fallback when it has
+// no single-byte form there.
+uint8_t SingleByteOf(UINT codePage, wchar_t folded, uint8_t fallback) {
+  // UTF-8 and UTF-7 take neither the best-fit flag nor the default-character report.
+  const bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
+  char byte = 0;
+  BOOL usedDefault = FALSE;
+  int written = WideCharToMultiByte(codePage, utf ? 0 : WC_NO_BEST_FIT_CHARS, &folded, 1, &byte, 1, nullptr,
+                                    utf ? nullptr : &usedDefault);
+  return written == 1 && !usedDefault ? static_cast<uint8_t>(byte) : fallback;
+}
+
+}  // namespace
+
+TAnsiCaseRules CaseRulesOfCodePage(unsigned codePage) {
+  TAnsiCaseRules rules;
+  for (int b = 0; b < 256; ++b) {
+    rules.Lower[b] = rules.Upper[b] = static_cast<uint8_t>(b);
+    rules.LeadByte[b] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b)) != 0;
+  }
+  for (int b = 1; b < 256; ++b) {
+    if (rules.LeadByte[b]) continue;
+    char byte = static_cast<char>(b);
+    wchar_t wide = 0;
+    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1) continue;
+    wchar_t lower = wide, upper = wide;
+    CharLowerBuffW(&lower, 1);
+    CharUpperBuffW(&upper, 1);
+    if (lower != wide) rules.Lower[b] = SingleByteOf(codePage, lower, static_cast<uint8_t>(b));
+    if (upper != wide) rules.Upper[b] = SingleByteOf(codePage, upper, static_cast<uint8_t>(b));
+  }
+  return rules;
+}
+
 }  // namespace tailpack::win32
 
 namespace tailpack {
+
+const TAnsiCaseRules& AnsiCaseRules() {
+  static const TAnsiCaseRules rules = win32::CaseRulesOfCodePage(GetACP());
+  return rules;
+}
 
 std::u16string AnsiToWide(std::string_view text) {
   std::wstring wide = win32::ToWide(text);

@@ -1,6 +1,7 @@
 #include "script/commands/FileCommands.h"
 
 #include "base/FileHelpers.h"
+#include "base/PathSafety.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
@@ -36,12 +37,23 @@ bool RegistryConditionHolds(TSetupRuntime& runtime, const TCompLine& line) {
   return negated ? !equal : equal;
 }
 
+// The folder below which writing a file must pass through no link: the
+// installation folder when the file lies in it (a link planted there must not
+// carry the installation elsewhere), else the file's own folder.
+std::string InstallWorkingFolder(const TSetupRuntime& runtime, const std::string& file) {
+  return WorkingFolderOf(file, {runtime.SetupInfo.Info.InstallDir});
+}
+
 // Extracts a group; a group that cannot be installed completely ends the run,
 // so no missing or damaged file is ever reported as installed.
 void ExtractGroupOrAbort(TSetupRuntime& runtime, const std::string& folder, uint16_t group) {
   runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(18); });
   runtime.Pak.SetRecorder(&runtime.UninstallList);
-  TStatus status = runtime.Pak.ExtractGroup(folder, group);
+  // A group extracted into the installation folder, or below it, must not
+  // pass through a link anywhere below the installation folder; one sent
+  // elsewhere, through none below its own folder.
+  const std::string& installDir = runtime.SetupInfo.Info.InstallDir;
+  TStatus status = runtime.Pak.ExtractGroup(folder, group, IsSameOrBelow(installDir, folder) ? installDir : folder);
   if (!status) AbortRun(runtime, status.Message());
 }
 
@@ -89,9 +101,13 @@ void TCopyFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   std::string source = Expand(runtime, ResolveCDDrive(Param(line, 0)));
   std::string destination = Expand(runtime, Param(line, 1));
-  CreateFolderChain(ExtractFileDir(destination), &runtime.UninstallList);
   runtime.Progress.SetStatusText(TLanguages::ReplaceText(runtime.GetString(17), u"<%FILENAME%>",
                                                          AnsiToWide(ExtractFileName(source))));
+  // A folder link planted in the installation folder would take the copy
+  // (and the folders made for it) elsewhere: such a copy fails, silently as
+  // every failed copy, and nothing through the link is recorded.
+  if (LinkBelow(InstallWorkingFolder(runtime, destination), destination)) return;
+  CreateFolderChain(ExtractFileDir(destination), &runtime.UninstallList);
   Files().Copy(source, destination, false);
   // Recorded even when the copy failed: the uninstaller removes what is there.
   runtime.UninstallList.AddFile(destination);
@@ -117,10 +133,10 @@ void TCreateDirectoryCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
 void TRMDirCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   std::string folder = Expand(runtime, Param(line, 0));
-  // Only a folder below a drive root: an empty or relative text (a variable
-  // that expanded to nothing) would otherwise name the current folder, and
-  // a bare drive root the whole drive.
-  if (!IsAbsoluteDrivePath(folder)) return;
+  // DeleteTree refuses what must never go: a relative or empty text (a
+  // variable that expanded to nothing), a drive root ("$INSTDIR\.." included)
+  // and the system's own folders. A refusal removes nothing; like every
+  // file-system failure of a command it does not stop the script.
   DeleteTree(folder);
 }
 

@@ -21,13 +21,21 @@ namespace {
 constexpr const char* kClassesRootName = "HKCR";
 
 // Writes one string value into a key below the current root (created when
-// missing); failures are silent, the uninstall record is made regardless.
-void WriteValue(TRegistryAccessor& registry, const std::string& key, const std::string& name,
+// missing); false when the value could not be stored.
+bool WriteValue(TRegistryAccessor& registry, const std::string& key, const std::string& name,
                 const std::string& data) {
-  if (registry.OpenKey(key, true)) {
-    registry.WriteString(name, data);
-    registry.CloseKey();
-  }
+  if (!registry.OpenKey(key, true)) return false;
+  bool written = registry.WriteString(name, data);
+  registry.CloseKey();
+  return written;
+}
+
+// A value the setup meant to write and could not is never passed over: the
+// user is told and the run ends as failed, while the script goes on. The
+// uninstall record is made regardless, so whatever did arrive is removed.
+void ReportUnwrittenValue(TSetupRuntime& runtime, const std::string& root, const std::string& key,
+                          const std::string& name) {
+  ReportRunFailure(runtime, "Cannot write the registry value \"" + name + "\" under \"" + root + "\\" + key + "\"");
 }
 
 }  // namespace
@@ -35,7 +43,8 @@ void WriteValue(TRegistryAccessor& registry, const std::string& key, const std::
 void TWriteRegStrCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   SelectRootKey(runtime, Param(line, 0));
-  WriteValue(runtime.Registry, Param(line, 1), Param(line, 2), Expand(runtime, Param(line, 3)));
+  if (!WriteValue(runtime.Registry, Param(line, 1), Param(line, 2), Expand(runtime, Param(line, 3))))
+    ReportUnwrittenValue(runtime, Param(line, 0), Param(line, 1), Param(line, 2));
   // The record keeps the data as written, path variables and all.
   runtime.UninstallList.AddRegistryValue(MakeRegistryLine(Param(line, 0), Param(line, 1), Param(line, 2), Param(line, 3)));
 }
@@ -44,15 +53,15 @@ void TWriteRegStr_URLCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   const std::string& key = Param(line, 0);
   SelectRootKey(runtime, kClassesRootName);
-  if (runtime.Registry.OpenKey(key, true)) {
-    runtime.Registry.WriteString("", "URL:" + key + " Protocol");
-    runtime.Registry.WriteString("URL Protocol", "");
-    runtime.Registry.CloseKey();
-  }
-  WriteValue(runtime.Registry, key + "\\DefaultIcon\\", "", Expand(runtime, Param(line, 1)));
+  bool written = WriteValue(runtime.Registry, key, "", "URL:" + key + " Protocol");
+  written = WriteValue(runtime.Registry, key, "URL Protocol", "") && written;
+  written = WriteValue(runtime.Registry, key + "\\DefaultIcon\\", "", Expand(runtime, Param(line, 1))) && written;
   std::string command = "\"" + Expand(runtime, Param(line, 2)) + "\"";
   for (size_t i = 3; i < line.Params.size(); ++i) command += " \"" + line.Params[i] + "\"";
-  WriteValue(runtime.Registry, key + "\\shell\\open\\command\\", "", command);
+  written = WriteValue(runtime.Registry, key + "\\shell\\open\\command\\", "", command) && written;
+  if (!written)
+    ReportRunFailure(runtime, "Cannot register the URL protocol \"" + key + "\": its values under \"" +
+                                  kClassesRootName + "\\" + key + "\" could not be written");
 
   runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key, "", ""));
   runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key, "URL Protocol", ""));

@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "base/FileHelpers.h"
+#include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/posix/HostFixture.h"
 
@@ -82,6 +86,86 @@ TEST_F(PosixLinksTest, DeleteTreeRemovesLinksWithoutFollowingThem) {
   EXPECT_TRUE(DeleteTree("C:\\tree"));
   EXPECT_FALSE(HostExists(HostC("tree")));
   EXPECT_EQ(ReadHostFile(HostC("outside/precious.txt")), "keep");
+}
+
+// A write replaces a link at its name (what the link points to stays); an
+// existing file is never opened for writing through one; a link to a folder
+// cannot be replaced by a file.
+TEST_F(PosixLinksTest, WritesNeverGoThroughALinkAtTheirName) {
+  WriteHostFile(HostC("source.txt"), "copied");
+  struct TCase {
+    const char* Label;
+    std::function<bool(const std::string&)> Write;
+    bool ReplacesFileLinks;
+  };
+  auto create = [](const std::string& path) {
+    auto file = Files().Open(path, TFileMode::CreateAlways);
+    return file && file->Write("new", 3) == 3;
+  };
+  auto update = [](const std::string& path) { return Files().Open(path, TFileMode::OpenReadWrite) != nullptr; };
+  auto copy = [](const std::string& path) { return Files().Copy("C:\\source.txt", path, false); };
+  const TCase kCases[] = {{"create", create, true}, {"open for writing", update, false}, {"copy", copy, true}};
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    unlink(HostC("tree/filelink").c_str());
+    unlink(HostC("tree/dangling").c_str());
+    ASSERT_EQ(symlink(HostC("outside/precious.txt").c_str(), HostC("tree/filelink").c_str()), 0);
+    ASSERT_EQ(symlink(HostC("nowhere").c_str(), HostC("tree/dangling").c_str()), 0);
+    EXPECT_EQ(row.Write("C:\\tree\\filelink"), row.ReplacesFileLinks);
+    EXPECT_EQ(row.Write("C:\\tree\\dangling"), row.ReplacesFileLinks);
+    EXPECT_FALSE(row.Write("C:\\tree\\folderlink"));
+    EXPECT_EQ(ReadHostFile(HostC("outside/precious.txt")), "keep");
+    EXPECT_FALSE(HostExists(HostC("nowhere")));
+    EXPECT_EQ(Files().Attributes("C:\\tree\\folderlink"), kAttributeReparsePoint | kAttributeDirectory);
+    if (row.ReplacesFileLinks) {
+      EXPECT_EQ(Files().Attributes("C:\\tree\\filelink"), kAttributeArchive);
+    }
+  }
+}
+
+// The folder a drive letter stands for is never removed, also when another
+// drive reaches it (C:'s folder inside Z:, which maps "/"): a tree removal
+// sees it as a mount point and does not enter it.
+TEST_F(PosixFilesTest, TheFolderOfADriveIsNeverRemoved) {
+  MakeHostFolder(HostC("game"));
+  WriteHostFile(HostC("game/data.bin"), "keep");
+  auto viaZ = WindowsPathFromHost(root_.Path());
+  ASSERT_TRUE(viaZ);
+  ASSERT_EQ((*viaZ)[0], 'Z');
+  const std::string cThroughZ = *viaZ + "\\c";
+  EXPECT_FALSE(Files().RemoveFolder("C:\\"));
+  auto entries = Files().FindFiles(*viaZ + "\\*");
+  auto c = std::find_if(entries.begin(), entries.end(), [](const TFolderEntry& entry) { return entry.Name == "c"; });
+  ASSERT_NE(c, entries.end());
+  EXPECT_EQ(c->Attributes, kAttributeDirectory | kAttributeReparsePoint);
+  EXPECT_FALSE(DeleteTree(*viaZ));
+  EXPECT_FALSE(DeleteTree(cThroughZ + "\\game\\.."));
+  EXPECT_EQ(ReadHostFile(HostC("game/data.bin")), "keep");
+  EXPECT_TRUE(HostExists(HostC()));
+}
+
+// "rmdir "$INSTDIR\.." 0" with the installation folder C:\App removed the
+// whole drive: the path is resolved before it is judged.
+TEST_F(PosixFilesTest, ATreeRemovalNeverReachesADriveRootOrASystemFolder) {
+  MakeHostFolder(HostC("App"));
+  MakeHostFolder(HostC("Other"));
+  WriteHostFile(HostC("App/app.exe"), "x");
+  WriteHostFile(HostC("Other/keep.txt"), "keep");
+  auto system = Shell().SystemFolders();
+  ASSERT_FALSE(system.empty());
+  for (const std::string& folder : system) {
+    CreateFolderChain(folder, nullptr);
+    ASSERT_TRUE(Files().FolderExists(folder)) << folder;
+  }
+  for (const std::string& folder : {std::string("C:\\App\\.."), std::string("C:\\App\\..\\.\\"), system[0],
+                                    system[1] + "\\x\\..", ExtractFileDir(system.back())}) {
+    SCOPED_TRACE(folder);
+    EXPECT_FALSE(DeleteTree(folder));
+    EXPECT_EQ(ReadHostFile(HostC("Other/keep.txt")), "keep");
+    for (const std::string& kept : system) EXPECT_TRUE(Files().FolderExists(kept)) << kept;
+  }
+  EXPECT_TRUE(DeleteTree("C:\\App\\.\\"));
+  EXPECT_FALSE(HostExists(HostC("App")));
 }
 
 TEST_F(PosixFilesTest, ListingsAreInTheOrderOfUpperCasedNames) {

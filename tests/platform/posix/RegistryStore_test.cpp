@@ -251,6 +251,19 @@ TEST_F(RegistryStoreTest, ReplacesTheFileAtomically) {
   EXPECT_FALSE(blocked.KeyExists(kRootCurrentUser, "A"));
 }
 
+// A fresh account has no data folder yet, and TAILPACK_REGISTRY may name a
+// new one: the first change creates it (the lock file lives there too).
+TEST_F(RegistryStoreTest, TheFirstChangeCreatesTheFilesFolder) {
+  const std::string file = folder_ / "new/deeper/registry.reg";
+  TRegistryStore store(file);
+  EXPECT_FALSE(store.KeyExists(kRootCurrentUser, "A"));
+  EXPECT_FALSE(test::HostExists(folder_ / "new"));  // reading creates nothing
+  ASSERT_TRUE(store.CreateKey(kRootCurrentUser, "A"));
+  ASSERT_TRUE(store.WriteString(kRootCurrentUser, "A", "V", "1"));
+  EXPECT_EQ(TRegistryStore(file).ReadString(kRootCurrentUser, "A", "V"), "1");
+  EXPECT_TRUE(test::HostExists(file + ".lock"));
+}
+
 TEST_F(RegistryStoreTest, RootsAndPaths) {
   TRegistryStore store(File());
   EXPECT_FALSE(store.CreateKey(0x80000004, "X"));  // a root the store does not serve
