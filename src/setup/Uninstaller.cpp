@@ -1,5 +1,6 @@
 #include "setup/Uninstaller.h"
 
+#include "archive/CertificateTable.h"
 #include "archive/Pak.h"
 #include "base/FileHelpers.h"
 #include "base/PrivateTempFolder.h"
@@ -42,6 +43,9 @@ TStatus CopyProgram(const std::string& host, uint64_t length, const std::string&
     Files().SetAttributes(target, *attributes & ~kAttributeReadOnly);
   auto output = Files().Open(target, TFileMode::OpenReadWrite, TFileShare::None);
   if (!output || !output->Seek(length) || !output->Truncate() || !output->Flush() || output->Size() != length)
+    return TStatus::Failure("Cannot write \"" + target + "\" completely");
+  // A signed setup's certificates stay behind: the copy must not name them.
+  if (!DropDanglingCertificateTable(*output) || !output->Flush())
     return TStatus::Failure("Cannot write \"" + target + "\" completely");
   return TStatus::Success();
 }
@@ -129,12 +133,13 @@ std::optional<uint64_t> ProgramLength(const std::string& executable) {
   if (!file) return std::nullopt;
   auto size = file->Size();
   if (!size) return std::nullopt;
-  if (*size < kPakHeaderSize) return size;
+  const uint64_t end = ArchiveEndBeforeCertificates(*file, *size);
+  if (end < kPakHeaderSize) return size;
   uint8_t bytes[kPakHeaderSize];
-  if (!file->Seek(*size - kPakHeaderSize) || file->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return size;
+  if (!file->Seek(end - kPakHeaderSize) || file->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return size;
   TPakHeader header = TPakHeader::Decode(bytes);
   // An archive's data cannot start inside its own header.
-  if (!header.HasMagic() || header.DataStart > *size - kPakHeaderSize) return size;
+  if (!header.HasMagic() || header.DataStart > end - kPakHeaderSize) return size;
   return header.DataStart;
 }
 
