@@ -36,7 +36,7 @@ TBitmapHandle GradientBitmap(HDC dc, const std::vector<uint32_t>& rows, int widt
 
 void PaintGaugePicture(HDC dc, POINT origin, const TGaugePicture& picture, int width, int height, HFONT font) {
   const int saved = SaveDC(dc);
-  SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+  OffsetViewportOrgEx(dc, origin.x, origin.y, nullptr);
   IntersectClipRect(dc, 0, 0, width, height);
 
   // The frame: 1-pixel solid pen, no fill.
