@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "archive/CertificateTable.h"
 #include "archive/PakTestSupport.h"
 #include "archive/Verification.h"

@@ -62,7 +62,7 @@ mkdir -p "$WINEPREFIX"
 trap 'wineserver -k >/dev/null 2>&1; gui_stop_display; rm -rf "$WORK"' EXIT
 wineserver -p
 wineboot --init >/dev/null 2>&1
-gui_prepare_prefix
+if [ -n "$GUI_XVFB_PID" ]; then gui_prepare_prefix own-frames; else gui_prepare_prefix; fi
 
 DRIVE_C="$WINEPREFIX/drive_c"
 GAME="$DRIVE_C/GUI Demo"

@@ -34,14 +34,17 @@ gui_stop_display() {
   fi
 }
 
-# The visual theme and Wine's own window frames for the prefix.
+# The visual theme for the prefix; with "own-frames" Wine also draws the
+# window frames itself (a private display has no window manager to do it).
 gui_prepare_prefix() {
   local theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
   wine reg add "$theme" /v ThemeActive /d 1 /f >/dev/null 2>&1
   wine reg add "$theme" /v DllName /d 'C:\windows\resources\themes\light\light.msstyles' /f >/dev/null 2>&1
   wine reg add "$theme" /v ColorName /d Blue /f >/dev/null 2>&1
   wine reg add "$theme" /v SizeName /d Normal /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  if [ "${1:-}" = "own-frames" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  fi
 }
 
 # gui_wait_window REGEX [SECONDS]: prints the id of the visible X window whose
