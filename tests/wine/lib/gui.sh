@@ -42,6 +42,12 @@ gui_prepare_prefix() {
   wine reg add "$theme" /v DllName /d 'C:\windows\resources\themes\light\light.msstyles' /f >/dev/null 2>&1
   wine reg add "$theme" /v ColorName /d Blue /f >/dev/null 2>&1
   wine reg add "$theme" /v SizeName /d Normal /f >/dev/null 2>&1
+  # The symbol font of the caption buttons, which Wine does not find in its
+  # own data folder here (its packaged Tahoma Bold draws no heavier than Tahoma,
+  # so the text keeps the system's sans-serif face with its real bold).
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+  fi
   if [ "${1:-}" = "own-frames" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
   fi
