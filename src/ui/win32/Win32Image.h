@@ -8,14 +8,9 @@
 #include <windows.h>
 #include <objidl.h>
 
-#include <memory>
-
 #include "platform/win32/Com.h"
+#include "ui/win32/GdiPlus.h"
 #include "ui/win32/Win32Controls.h"
-
-namespace Gdiplus {
-class Image;
-}
 
 namespace tailpack::win32 {
 
@@ -25,7 +20,7 @@ class TWin32Image final : public TWin32WindowlessControl {
   ~TWin32Image() override;
 
   bool LoadPicture(const TBytes& bytes, TPictureFormat format) override;
-  TSize PictureSize() const override;
+  TSize PictureSize() const override { return size_; }
   void SetStretch(bool stretch) override;
   void SetCenter(bool center) override;
   void TilePicture(const std::vector<TPoint>& origins) override;
@@ -36,22 +31,11 @@ class TWin32Image final : public TWin32WindowlessControl {
 
   // GDI+ reads some pictures lazily from their stream, so it lives as long.
   TComPtr<IStream> stream_;
-  std::unique_ptr<Gdiplus::Image> picture_;
+  Gdiplus::GpImage* picture_ = nullptr;
+  TSize size_;
   bool isBitmap_ = false;
   bool stretch_ = false;
   bool center_ = false;
-};
-
-// GDI+ for the process while it lives.
-class TGdiPlusSession {
- public:
-  TGdiPlusSession();
-  ~TGdiPlusSession();
-  TGdiPlusSession(const TGdiPlusSession&) = delete;
-  TGdiPlusSession& operator=(const TGdiPlusSession&) = delete;
-
- private:
-  ULONG_PTR token_ = 0;
 };
 
 }  // namespace tailpack::win32

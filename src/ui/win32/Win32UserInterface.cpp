@@ -6,7 +6,7 @@
 #include "platform/win32/Com.h"
 #include "ui/MessageBoxes.h"
 #include "ui/headless/HeadlessWindows.h"
-#include "ui/win32/Win32Image.h"
+#include "ui/win32/GdiPlus.h"
 #include "ui/win32/Win32MessageBoxes.h"
 #include "ui/win32/Win32Windows.h"
 #include "ui/win32/Win32WizardWindow.h"
@@ -28,12 +28,12 @@ TWin32UserInterface::TWin32UserInterface(bool silent, TWorkerFactory workerFacto
                                                      ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   gdiPlus_ = std::make_unique<TGdiPlusSession>();
-  // The newer rich edit where the system has it.
-  richEditLibrary_ = LoadLibraryExW(L"msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // The newer rich edit where the system has it; both from the system folder.
+  richEditLibrary_ = LoadSystemLibrary(L"msftedit.dll");
   if (richEditLibrary_) {
     richEditClass_ = L"RICHEDIT50W";
   } else {
-    richEditLibrary_ = LoadLibraryExW(L"riched20.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    richEditLibrary_ = LoadSystemLibrary(L"riched20.dll");
     richEditClass_ = L"RichEdit20W";
   }
 }
