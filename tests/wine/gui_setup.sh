@@ -5,7 +5,8 @@
 # verification window, the question before closing, the language menu, the
 # change log, the folder field and tree, the language page, the space check,
 # the script's question during the run, the finish page) and of the
-# uninstallation, on an X display of its own. The results are checked through
+# uninstallation, on an X display of its own (the unit tests of the Win32
+# controls run there first). The results are checked through
 # the Windows tools (reg.exe), the files and the links; a screenshot of every
 # page is kept when a folder for them is given.
 #
@@ -63,6 +64,13 @@ trap 'wineserver -k >/dev/null 2>&1; gui_stop_display; rm -rf "$WORK"' EXIT
 wineserver -p
 wineboot --init >/dev/null 2>&1
 if [ -n "$GUI_XVFB_PID" ]; then gui_prepare_prefix own-frames; else gui_prepare_prefix; fi
+
+# The unit tests of the Win32 controls, which need a display to make windows.
+TESTS="$BIN/../tests/tailpack_tests.exe"
+if [ -f "$TESTS" ]; then
+  expect_exit 0 wine "$TESTS" --gtest_filter='Win32ControlsTest.*:Win32Gauge.*'
+  grep -q 'SKIPPED' "$WORK/out" && fail "the Win32 control tests were skipped on a display"
+fi
 
 DRIVE_C="$WINEPREFIX/drive_c"
 GAME="$DRIVE_C/GUI Demo"

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/FileHelpers.h"
 #include "base/Text.h"
@@ -279,8 +280,9 @@ void TWin32FolderTree::DrawItem(NMTVCUSTOMDRAW& draw) {
   TNode* node = NodeOfItem(handle);
   if (!node) return;
   HDC dc = draw.nmcd.hdc;
+  // The message takes the item in the rectangle it fills.
   RECT rect{};
-  *reinterpret_cast<HTREEITEM*>(&rect) = handle;
+  std::memcpy(&rect, &handle, sizeof handle);
   if (!SendMessageW(Window(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return;
   RECT client;
   GetClientRect(Window(), &client);
