@@ -15,12 +15,9 @@
 #                                  each in build/demo-windows/screenshots
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release
-tools=build/native-release/src
-
 if [ "${1:-}" = "--windows" ]; then
   shift
+  # The Windows tool builds the Windows setup; no native build is needed.
   cmake --preset win64 >/dev/null
   cmake --build build/win64 --target tailpack-setup tailpack
   out=build/demo-windows
@@ -36,7 +33,8 @@ if [ "${1:-}" = "--windows" ]; then
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   mkdir -p "$WINEPREFIX"
   [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; gui_prepare_prefix; }
-  "$tools/tailpack" build examples/demo/setup.tps -o "$out/demo-setup.exe" --stub build/win64/src/tailpack-setup.exe
+  wine build/win64/src/tailpack.exe build "$(winepath -w examples/demo/setup.tps)" \
+    -o "$(winepath -w "$out/demo-setup.exe")" --stub "$(winepath -w build/win64/src/tailpack-setup.exe)"
   echo "Running the Windows setup under Wine (prefix $WINEPREFIX)"
   set +e
   wine "$out/demo-setup.exe" "$@"
@@ -46,6 +44,11 @@ if [ "${1:-}" = "--windows" ]; then
   echo "Uninstall with: WINEPREFIX=$WINEPREFIX wine 'C:\\Program Files\\Tailpack Demo\\TailpackDemo_Uninstall.exe'"
   exit $code
 fi
+
+cmake --preset native-release >/dev/null
+cmake --build --preset native-release
+tools=build/native-release/src
+
 demo=build/demo
 mkdir -p "$demo/drive_c"
 export TAILPACK_DRIVES="C=$PWD/$demo/drive_c"
