@@ -201,7 +201,8 @@ TWin32WindowedControl::TWin32WindowedControl(TControlKind kind, std::string name
     : TWin32Control(kind, std::move(name), area) {}
 
 TWin32WindowedControl::~TWin32WindowedControl() {
-  if (window_) DestroyWindow(window_);
+  // Gone already when the page area's window went first.
+  if (window_ && IsWindow(window_)) DestroyWindow(window_);
 }
 
 void TWin32WindowedControl::CreateControlWindow(const wchar_t* className, DWORD style, DWORD exStyle) {

@@ -136,6 +136,8 @@ TWin32WizardWindow::TWin32WizardWindow(std::wstring richEditClass)
 
 TWin32WizardWindow::~TWin32WizardWindow() {
   SetWizardOwnerWindow(nullptr);
+  // The window and its controls go before the font and pictures they use.
+  DestroyOwnWindow();
   if (languageMenu_) DestroyMenu(languageMenu_);
 }
 
