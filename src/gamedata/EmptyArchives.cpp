@@ -1,6 +1,10 @@
 #include "gamedata/EmptyArchives.h"
 
+#include <algorithm>
+
 #include "gamedata/DataArchiveFormat.h"
+#include "gamedata/VfsFormat.h"
+#include "platform/Crypto.h"
 #include "platform/Platform.h"
 
 namespace tailpack {
@@ -20,11 +24,58 @@ TStatus WriteNewFile(const std::string& path, const TBytes& bytes) {
   return TStatus::Success();
 }
 
+constexpr uint32_t kZeroPiece = 0x40000;
+
 }  // namespace
 
 TStatus CreateEmptyDataArchive(const std::string& path) {
   auto seeds = FreshSeeds();
   return WriteNewFile(path, BuildZrpTail({}, TExtraInfo{}, seeds[0], seeds[1]));
+}
+
+TStatus CreateEmptyVfsArchive(const std::string& path, const TVfsGeometry& geometry) {
+  TVFSHeader header;
+  header.Ident = geometry.Ident;
+  header.BlockSize = geometry.BlockSize;
+  header.BlockCount = geometry.BlockCount;
+  header.RootCount = geometry.RootCount;
+  TVfsLayout layout = TVfsLayout::Of(header);
+  if (TStatus valid = CheckVfsHeader(header, layout.End); !valid) return TStatus::Failure("invalid geometry: " + valid.Message());
+
+  // Everything after the header's front is zeros except TextSize: the digest
+  // is computed while the file is written.
+  auto md5 = CreateMd5Hash();
+  if (!md5) return TStatus::Failure("the MD5 service cannot be opened");
+  TBytes back = header.EncodeBack();
+  TBytes zeros(kZeroPiece, 0);
+  uint64_t zeroBytes = layout.End - kVfsTextSizeOffset - back.size();
+  bool hashed = md5->Update(back.data(), back.size());
+  for (uint64_t left = zeroBytes; hashed && left > 0;) {
+    auto piece = static_cast<uint32_t>(std::min<uint64_t>(kZeroPiece, left));
+    hashed = md5->Update(zeros.data(), piece);
+    left -= piece;
+  }
+  auto digest = hashed ? md5->Finish() : std::nullopt;
+  if (!digest) return TStatus::Failure("the MD5 digest cannot be computed");
+  header.Digest = *digest;
+
+  auto file = Files().Open(path, TFileMode::CreateNew, TFileShare::None);
+  if (!file) return TStatus::Failure("cannot create " + path + " (does it exist already?)");
+  TBytes front = header.EncodeFront();
+  bool written = file->Write(front.data(), static_cast<uint32_t>(front.size())) == front.size() &&
+                 file->Write(back.data(), static_cast<uint32_t>(back.size())) == back.size();
+  for (uint64_t left = zeroBytes; written && left > 0;) {
+    auto piece = static_cast<uint32_t>(std::min<uint64_t>(kZeroPiece, left));
+    written = file->Write(zeros.data(), piece) == piece;
+    left -= piece;
+  }
+  written = written && file->Flush();
+  file.reset();
+  if (!written) {
+    Files().Delete(path);
+    return TStatus::Failure("cannot write " + path);
+  }
+  return TStatus::Success();
 }
 
 }  // namespace tailpack
