@@ -67,6 +67,7 @@ TStatus TVfsJournal::Append(const TBytes& record) {
       return TStatus::Failure("Disk full, " + path_ + " cannot be written.");
     }
   }
+  unflushed_ = true;
   if (file_->Write(record.data(), static_cast<uint32_t>(record.size())) != record.size())
     return TStatus::Failure("Disk full, " + path_ + " cannot be written.");
   return TStatus::Success();
@@ -82,12 +83,15 @@ TStatus TVfsJournal::SaveHashFile(const std::optional<TBytes>& contents) {
 }
 
 TStatus TVfsJournal::Flush() {
-  if (file_ && !file_->Flush()) return TStatus::Failure("Disk full, " + path_ + " cannot be written.");
+  if (!file_ || !unflushed_) return TStatus::Success();
+  if (!file_->Flush()) return TStatus::Failure("Disk full, " + path_ + " cannot be written.");
+  unflushed_ = false;
   return TStatus::Success();
 }
 
 TStatus TVfsJournal::Drop() {
   file_.reset();
+  unflushed_ = false;
   if (Files().Exists(path_) && !Files().Delete(path_))
     return TStatus::Failure("The journal " + path_ + " cannot be removed.");
   return TStatus::Success();

@@ -35,7 +35,8 @@ class TVfsJournal {
   TStatus Save(uint64_t offset, const uint8_t* bytes, uint32_t length);
   // Keeps the hash file's old contents, or that there was none.
   TStatus SaveHashFile(const std::optional<TBytes>& contents);
-  // Makes everything saved so far durable.
+  // Makes everything saved so far durable (nothing to do when nothing was
+  // saved since the last flush).
   TStatus Flush();
   // True once something was saved since the last Drop.
   bool Active() const { return file_ != nullptr; }
@@ -54,6 +55,7 @@ class TVfsJournal {
   std::string archivePath_;
   std::string path_;
   std::unique_ptr<IFile> file_;
+  bool unflushed_ = false;
 };
 
 }  // namespace tailpack
