@@ -8,8 +8,8 @@
 #include "base/Errors.h"
 #include "platform/Crypto.h"
 #include "platform/FileSystem.h"
-#include "platform/SystemInfo.h"
 #include "platform/Platform.h"
+#include "platform/SystemInfo.h"
 #include "uninstall/Cipher.h"
 
 namespace tailpack {
@@ -26,9 +26,7 @@ using TRangeReader = std::function<std::optional<TBytes>(uint64_t offset, uint32
 
 bool StartsWith(const uint8_t* bytes, const char* text) { return std::memcmp(bytes, text, 4) == 0; }
 
-bool IsLetterOrDigit(uint8_t c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+bool IsLetterOrDigit(uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The old form keeps the password in plain text: the leading run of letters
 // and digits of its 9-byte field.
@@ -59,8 +57,7 @@ void ReadExtraBlock(const uint8_t* block, uint32_t length, TZrpTrailer& trailer)
       trailer.PasswordReadable = false;
       return;
     }
-    trailer.Extra.Password =
-        cipher.Decrypt(std::string_view(reinterpret_cast<const char*>(block + 8), passwordLength));
+    trailer.Extra.Password = cipher.Decrypt(std::string_view(reinterpret_cast<const char*>(block + 8), passwordLength));
   }
   trailer.Extra.HasPassword = !trailer.Extra.Password.empty();
   if (trailer.Tag == "EIH2" && 8 + passwordLength < length) trailer.Extra.Official = block[8 + passwordLength] != 0;
@@ -194,18 +191,24 @@ void TZrpFooter::AppendTo(TBytes& out) const {
 TStatus ReadZrpDirectory(IFile& file, TZrpDirectory& directory) {
   auto size = file.Size();
   if (!size) return Corrupt("the file's size cannot be read");
-  return ReadDirectory(*size, [&file](uint64_t offset, uint32_t length) -> std::optional<TBytes> {
-    TBytes bytes(length);
-    if (!file.Seek(offset) || file.Read(bytes.data(), length) != length) return std::nullopt;
-    return bytes;
-  }, directory);
+  return ReadDirectory(
+      *size,
+      [&file](uint64_t offset, uint32_t length) -> std::optional<TBytes> {
+        TBytes bytes(length);
+        if (!file.Seek(offset) || file.Read(bytes.data(), length) != length) return std::nullopt;
+        return bytes;
+      },
+      directory);
 }
 
 TStatus ParseZrpDirectory(const uint8_t* data, size_t size, TZrpDirectory& directory) {
-  return ReadDirectory(size, [data, size](uint64_t offset, uint32_t length) -> std::optional<TBytes> {
-    if (offset > size || length > size - offset) return std::nullopt;
-    return TBytes(data + offset, data + offset + length);
-  }, directory);
+  return ReadDirectory(
+      size,
+      [data, size](uint64_t offset, uint32_t length) -> std::optional<TBytes> {
+        if (offset > size || length > size - offset) return std::nullopt;
+        return TBytes(data + offset, data + offset + length);
+      },
+      directory);
 }
 
 void MaskStream(TBytes& stream) {

@@ -34,8 +34,7 @@ TStatus TDataArchiveSession::OpenFile() {
     std::string message;
     auto attributes = Files().Attributes(path_);
     if (attributes && (*attributes & kAttributeReadOnly) != 0) {
-      if (!Files().SetAttributes(path_, kAttributeNormal))
-        message = "Unable to modify \"" + path_ + "\" attributes";
+      if (!Files().SetAttributes(path_, kAttributeNormal)) message = "Unable to modify \"" + path_ + "\" attributes";
     }
     if (message.empty()) {
       file_ = Files().Open(path_, TFileMode::OpenReadWrite, TFileShare::Read);
@@ -83,7 +82,8 @@ TStatus TDataArchiveSession::Cut() {
   if (TStatus saved = SaveTailJournal(path_, *file_, tableStart_); !saved) return saved;
   cut_ = true;
   if (!file_->Seek(tableStart_) || !file_->Truncate())
-    return TStatus::Failure("Unable to modify file:\"" + path_ + "\", file may be in use or drive is write protected...");
+    return TStatus::Failure("Unable to modify file:\"" + path_ +
+                            "\", file may be in use or drive is write protected...");
   appendPosition_ = tableStart_;
   return TStatus::Success();
 }
@@ -122,8 +122,8 @@ TStatus TDataArchiveSession::Commit() {
   auto seeds = FreshSeeds();
   TBytes tail = BuildZrpTail(LiveEntries(), extra_, seeds[0], seeds[1]);
   auto length = static_cast<uint32_t>(tail.size());
-  bool written = file_->Seek(appendPosition_) && file_->Write(tail.data(), length) == length &&
-                 file_->Truncate() && file_->Flush();
+  bool written = file_->Seek(appendPosition_) && file_->Write(tail.data(), length) == length && file_->Truncate() &&
+                 file_->Flush();
   if (!written) return TStatus::Failure(DiskFullMessage(Restore()));
   // Until the journal is gone, the next open would undo this update: one that
   // cannot be removed is undone now, so what the user is told stays true.

@@ -40,35 +40,28 @@ TStatus CreateEmptyVfsArchive(const std::string& path, const TVfsGeometry& geome
   header.BlockCount = geometry.BlockCount;
   header.RootCount = geometry.RootCount;
   TVfsLayout layout = TVfsLayout::Of(header);
-  if (TStatus valid = CheckVfsHeader(header, layout.End); !valid) return TStatus::Failure("invalid geometry: " + valid.Message());
-
-  // Everything after the header's front is zeros except TextSize: the digest
-  // is computed while the file is written.
-  auto md5 = CreateMd5Hash();
-  if (!md5) return TStatus::Failure("the MD5 service cannot be opened");
-  TBytes back = header.EncodeBack();
-  TBytes zeros(kZeroPiece, 0);
-  uint64_t zeroBytes = layout.End - kVfsTextSizeOffset - back.size();
-  bool hashed = md5->Update(back.data(), back.size());
-  for (uint64_t left = zeroBytes; hashed && left > 0;) {
-    auto piece = static_cast<uint32_t>(std::min<uint64_t>(kZeroPiece, left));
-    hashed = md5->Update(zeros.data(), piece);
-    left -= piece;
-  }
-  auto digest = hashed ? md5->Finish() : std::nullopt;
-  if (!digest) return TStatus::Failure("the MD5 digest cannot be computed");
-  header.Digest = *digest;
+  if (TStatus valid = CheckVfsHeader(header, layout.End); !valid)
+    return TStatus::Failure("invalid geometry: " + valid.Message());
 
   auto file = Files().Open(path, TFileMode::CreateNew, TFileShare::None);
   if (!file) return TStatus::Failure("cannot create " + path + " (does it exist already?)");
+  // Everything after the header's front is zeros except TextSize; the digest
+  // is computed while the file is written and put in place at the end.
+  auto md5 = CreateMd5Hash();
   TBytes front = header.EncodeFront();
-  bool written = file->Write(front.data(), static_cast<uint32_t>(front.size())) == front.size() &&
-                 file->Write(back.data(), static_cast<uint32_t>(back.size())) == back.size();
-  for (uint64_t left = zeroBytes; written && left > 0;) {
+  TBytes back = header.EncodeBack();
+  TBytes zeros(kZeroPiece, 0);
+  bool written = md5 && file->Write(front.data(), static_cast<uint32_t>(front.size())) == front.size() &&
+                 file->Write(back.data(), static_cast<uint32_t>(back.size())) == back.size() &&
+                 md5->Update(back.data(), back.size());
+  for (uint64_t left = layout.End - kVfsTextSizeOffset - back.size(); written && left > 0;) {
     auto piece = static_cast<uint32_t>(std::min<uint64_t>(kZeroPiece, left));
-    written = file->Write(zeros.data(), piece) == piece;
+    written = file->Write(zeros.data(), piece) == piece && md5->Update(zeros.data(), piece);
     left -= piece;
   }
+  auto digest = written ? md5->Finish() : std::nullopt;
+  written = digest && file->Seek(kVfsDigestOffset) &&
+            file->Write(digest->data(), static_cast<uint32_t>(digest->size())) == digest->size();
   written = written && file->Flush();
   file.reset();
   if (!written) {

@@ -56,7 +56,6 @@ void ScanCuePoints(const uint8_t* content, uint32_t size, TSoundHeader& header);
 // Encodes Count 16-bit samples, taken every SampleStep samples from Samples,
 // into 4-bit codes (two per byte, the first in the high half), continuing
 // from State and leaving the state after the last sample in it.
-void EncodeImaAdpcm(const uint8_t* samples, uint32_t sampleStep, uint32_t count, uint8_t* codes,
-                    TAdpcmState& state);
+void EncodeImaAdpcm(const uint8_t* samples, uint32_t sampleStep, uint32_t count, uint8_t* codes, TAdpcmState& state);
 
 }  // namespace tailpack

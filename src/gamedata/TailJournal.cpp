@@ -72,8 +72,8 @@ TStatus SaveTailJournal(const std::string& archivePath, IFile& archive, uint64_t
   AppendU32(journal, Crc32(journal.data(), journal.size()));
 
   auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
-  bool written = file && file->Write(journal.data(), static_cast<uint32_t>(journal.size())) == journal.size() &&
-                 file->Flush();
+  bool written =
+      file && file->Write(journal.data(), static_cast<uint32_t>(journal.size())) == journal.size() && file->Flush();
   file.reset();
   if (!written) {
     Files().Delete(path);

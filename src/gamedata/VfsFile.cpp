@@ -38,8 +38,10 @@ TStatus TVFSFile::Open(const std::string& path, bool rebuildHash, const TProgres
   TStatus read = ReadHeaderAndTables(progress);
   if (read) {
     try {
-      if (rebuildHash_) tree_->LoadAll();
-      else hashFile_.Load(VfsHashFilePath(path));
+      if (rebuildHash_)
+        tree_->LoadAll();
+      else
+        hashFile_.Load(VfsHashFilePath(path));
     } catch (const EArchiveError& damage) {
       read = TStatus::Failure(damage.what());
     }
@@ -116,13 +118,11 @@ void TVFSFile::WriteAt(uint64_t offset, const uint8_t* bytes, uint32_t length) {
 
 std::vector<int32_t> TVFSFile::Chain(const TVFSEntry& entry) const {
   const auto count = static_cast<int64_t>(blockTable_.size());
-  auto damaged = [&](const std::string& what) {
-    return EArchiveError("the chain of \"" + entry.Name + "\" " + what);
-  };
+  auto damaged = [&](const std::string& what) { return EArchiveError("the chain of \"" + entry.Name + "\" " + what); };
   if (entry.FirstBlock < 1 || entry.FirstBlock > count)
     throw damaged("starts at block " + std::to_string(entry.FirstBlock) + ", outside the block table");
-  uint64_t needed = std::max<uint64_t>(1, (uint64_t{entry.StoredSize} + header_.BlockSize - 1) /
-                                              static_cast<uint64_t>(header_.BlockSize));
+  uint64_t needed = std::max<uint64_t>(
+      1, (uint64_t{entry.StoredSize} + header_.BlockSize - 1) / static_cast<uint64_t>(header_.BlockSize));
   std::vector<int32_t> chain;
   int32_t block = entry.FirstBlock - 1;
   for (;;) {
@@ -137,8 +137,8 @@ std::vector<int32_t> TVFSFile::Chain(const TVFSEntry& entry) const {
     block = link.Next - 1;
   }
   if (chain.size() < needed)
-    throw damaged("has " + std::to_string(chain.size()) + " blocks, too few for " +
-                  std::to_string(entry.StoredSize) + " bytes");
+    throw damaged("has " + std::to_string(chain.size()) + " blocks, too few for " + std::to_string(entry.StoredSize) +
+                  " bytes");
   return chain;
 }
 
@@ -219,8 +219,7 @@ void TVFSFile::OverwriteFile(TVFSEntry& entry, const uint8_t* data, uint32_t siz
   const auto blockSize = static_cast<uint32_t>(header_.BlockSize);
   std::vector<int32_t> chain = Chain(entry);
   size_t used = size == 0 ? 1 : static_cast<size_t>((uint64_t{size} + blockSize - 1) / blockSize);
-  if (used > chain.size())
-    throw EAssertionFailed("OverwriteFile: content larger than the chain", "Global/VFS_Unit", 0);
+  if (used > chain.size()) throw EAssertionFailed("OverwriteFile: content larger than the chain", "Global/VFS_Unit", 0);
   chain.resize(used);
   KeepBlocks(chain);
   FlushJournal();
@@ -299,6 +298,8 @@ void TVFSFile::FlushJournal() {
   if (TStatus flushed = journal_->Flush(); !flushed) throw EArchiveError(flushed.Message());
 }
 
+std::optional<uint64_t> TVFSFile::FileSize() const { return file_ ? file_->Size() : std::nullopt; }
+
 std::optional<TMd5Digest> TVFSFile::ComputeDigest() {
   auto md5 = CreateMd5Hash();
   auto size = file_->Size();
@@ -316,9 +317,12 @@ std::optional<TMd5Digest> TVFSFile::ComputeDigest() {
 TStatus TVFSFile::SaveHashFile() {
   std::string path = VfsHashFilePath(fileName_);
   std::vector<TVFSHashRecord> records;
-  if (rebuildHash_) records = tree_->BuildHashRecords();
-  else if (hashFile_.Loaded()) records = hashFile_.Records();
-  else return TStatus::Success();
+  if (rebuildHash_)
+    records = tree_->BuildHashRecords();
+  else if (hashFile_.Loaded())
+    records = hashFile_.Records();
+  else
+    return TStatus::Success();
 
   std::optional<TBytes> old;
   if (Files().Exists(path)) {

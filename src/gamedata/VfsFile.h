@@ -77,6 +77,10 @@ class TVFSFile {
   void WriteRootSlot(uint32_t slot, const TVFSEntry& entry);
   void ClearRootSlot(uint32_t slot);
 
+  // The file's size, and the MD5 digest of its bytes from offset 44 on.
+  std::optional<uint64_t> FileSize() const;
+  std::optional<TMd5Digest> ComputeDigest();
+
   // Writes the header (with a new digest unless told to skip it, 16 zero
   // bytes then) and the hash file, flushes, and drops the journal.
   TStatus Save(bool skipDigest = false);
@@ -97,7 +101,6 @@ class TVFSFile {
   void KeepHeader();
   void KeepRegion(uint64_t offset, uint64_t length);
   void FlushJournal();
-  std::optional<TMd5Digest> ComputeDigest();
   TStatus SaveHashFile();
 
   std::string fileName_;

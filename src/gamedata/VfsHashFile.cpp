@@ -10,8 +10,8 @@ namespace tailpack {
 std::string VfsHashFilePath(const std::string& archivePath) {
   std::string name = ExtractFileName(archivePath);
   size_t dot = name.rfind('.');
-  std::string stem = archivePath.substr(0, archivePath.size() - name.size()) +
-                     (dot == std::string::npos ? name : name.substr(0, dot));
+  std::string stem =
+      archivePath.substr(0, archivePath.size() - name.size()) + (dot == std::string::npos ? name : name.substr(0, dot));
   return stem + ".ht";
 }
 

@@ -51,8 +51,10 @@ int32_t TVFSTree::AddNode(TVFSEntry* entry, std::unique_ptr<TVFSEntry> owned, in
   if (parent >= 0) {
     auto& children = At(parent).Children;
     auto empty = std::find(children.begin(), children.end(), -1);
-    if (empty != children.end()) *empty = index;
-    else children.push_back(index);
+    if (empty != children.end())
+      *empty = index;
+    else
+      children.push_back(index);
   }
   IndexPath(index);
   return index;
@@ -96,8 +98,8 @@ uint32_t TVFSTree::ChildCount(int32_t node) const {
 }
 
 uint32_t TVFSTree::FileCount() const {
-  return static_cast<uint32_t>(std::count_if(
-      nodes_.begin(), nodes_.end(), [](const TTreeFileInfo& n) { return n.Live() && n.Entry->IsFile(); }));
+  return static_cast<uint32_t>(std::count_if(nodes_.begin(), nodes_.end(),
+                                             [](const TTreeFileInfo& n) { return n.Live() && n.Entry->IsFile(); }));
 }
 
 void TVFSTree::Clear() {
@@ -181,8 +183,10 @@ void TVFSTree::RewriteParent(int32_t node) {
   }
   FreeChain(parent);
   owner_.WriteFile(entry, data.empty() ? nullptr : data.data(), static_cast<uint32_t>(data.size()));
-  if (Node(parent).Parent < 0) WriteRootSlot(parent);
-  else RewriteParent(parent);
+  if (Node(parent).Parent < 0)
+    WriteRootSlot(parent);
+  else
+    RewriteParent(parent);
 }
 
 // --- Changes ---------------------------------------------------------------------------
@@ -204,8 +208,7 @@ int32_t TVFSTree::CreateNewFileDir(int32_t parent, const std::string& name, bool
   int32_t index;
   if (parent < 0) {
     index = NewRootEntry();
-    if (index < 0)
-      throw EArchiveError(owner_.FileName() + " has no free root slot for \"" + cut + "\"");
+    if (index < 0) throw EArchiveError(owner_.FileName() + " has no free root slot for \"" + cut + "\"");
     UnindexPath(index);
     At(index).Entry->Name = cut;
     At(index).Path = cut;
@@ -223,8 +226,10 @@ int32_t TVFSTree::CreateNewFileDir(int32_t parent, const std::string& name, bool
   entry.OriginalSize = 0;
   if (writeNow) {
     owner_.WriteFile(entry, nullptr, 0);
-    if (parent < 0) WriteRootSlot(index);
-    else RewriteParent(index);
+    if (parent < 0)
+      WriteRootSlot(index);
+    else
+      RewriteParent(index);
   }
   return index;
 }
@@ -326,8 +331,10 @@ int32_t TVFSTree::PutFile(const std::string& path, const uint8_t* data, uint32_t
   DeleteByPath(folder < 0 ? name : Node(folder).Path + "\\" + name, true);
   int32_t index = CreateNewFileDir(folder, name, false, kVfsFlagFile);
   StoreFileData(*At(index).Entry, data, size);
-  if (folder < 0) WriteRootSlot(index);
-  else RewriteParent(index);
+  if (folder < 0)
+    WriteRootSlot(index);
+  else
+    RewriteParent(index);
   return index;
 }
 

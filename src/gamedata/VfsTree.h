@@ -24,8 +24,8 @@ class TVFSFile;
 constexpr uint8_t kNoRootSlot = 255;
 
 struct TTreeFileInfo {
-  int32_t Index = -1;  // -1: a free node slot
-  std::string Path;    // the parent's path, "\" and the name; the name at the root
+  int32_t Index = -1;          // -1: a free node slot
+  std::string Path;            // the parent's path, "\" and the name; the name at the root
   TVFSEntry* Entry = nullptr;  // a root entry's slot in the root table, or Owned
   std::unique_ptr<TVFSEntry> Owned;
   std::vector<int32_t> Children;  // -1: an empty child slot

@@ -125,7 +125,8 @@ TEST_F(DataArchiveAtomicityTest, AnErrorWhileAddingRestoresBeforeItGoesOn) {
   // inflating it raises.
   pak_.Close();
   std::string setup = temp_ / "broken.pak";
-  test::WriteArchive(setup, {{"x.txt", 3, test::TextBytes(100)}, {"quiet.wav", 3, test::WaveFile(1, 16, TBytes(9000))}});
+  test::WriteArchive(setup,
+                     {{"x.txt", 3, test::TextBytes(100)}, {"quiet.wav", 3, test::WaveFile(1, 16, TBytes(9000))}});
   {
     TPak reader;
     ASSERT_TRUE(reader.Create(setup));

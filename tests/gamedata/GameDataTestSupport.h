@@ -26,10 +26,14 @@ class TTestUpdateHost final : public IUpdateHost {
   std::string InstallDir() override { return installDir_; }
   std::u16string LanguageString(uint16_t number) override {
     switch (number) {
-      case kStringAddingFiles: return u"<%ZRPNAME%>: <%FNUM%> of <%FTOTAL%>";
-      case kStringSaving: return u"Saving <%ZRPNAME%>";
-      case kStringOpening: return u"Opening <%ZRPNAME%>";
-      default: return u"NOT FOUND " + Wide(std::to_string(number));
+      case kStringAddingFiles:
+        return u"<%ZRPNAME%>: <%FNUM%> of <%FTOTAL%>";
+      case kStringSaving:
+        return u"Saving <%ZRPNAME%>";
+      case kStringOpening:
+        return u"Opening <%ZRPNAME%>";
+      default:
+        return u"NOT FOUND " + Wide(std::to_string(number));
     }
   }
   void SetStatusText(const std::u16string& text) override { StatusLines.push_back(WideToAnsi(text)); }

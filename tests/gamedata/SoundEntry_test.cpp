@@ -23,7 +23,7 @@ TBytes CueChunk(const std::vector<uint32_t>& positions) {
   AppendU32(chunk, static_cast<uint32_t>(4 + 24 * positions.size()));
   AppendU32(chunk, static_cast<uint32_t>(positions.size()));
   for (uint32_t i = 0; i < positions.size(); ++i) {
-    AppendU32(chunk, i + 1);        // name
+    AppendU32(chunk, i + 1);         // name
     AppendU32(chunk, positions[i]);  // position in samples
     AppendBytes(chunk, "data");
     AppendU32(chunk, 0);

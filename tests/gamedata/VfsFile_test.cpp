@@ -56,7 +56,8 @@ TEST_F(VfsFileTest, ChainsTakeWholeBlocksWithAtLeastOne) {
     TBytes archive = test::ReadFile(Archive());
     uint64_t end = vfs.Layout().DataStart + 64ull * static_cast<uint64_t>(chain.back()) + 64;
     uint64_t used = c.Size % 64 == 0 ? (c.Size == 0 ? 0 : 64) : c.Size % 64;
-    EXPECT_EQ(TBytes(archive.begin() + static_cast<ptrdiff_t>(end - 64 + used), archive.begin() + static_cast<ptrdiff_t>(end)),
+    EXPECT_EQ(TBytes(archive.begin() + static_cast<ptrdiff_t>(end - 64 + used),
+                     archive.begin() + static_cast<ptrdiff_t>(end)),
               TBytes(64 - used, 0));
     vfs.FreeChain(entry);
     EXPECT_EQ(vfs.Header().UsedBlocks, before);

@@ -66,8 +66,8 @@ TEST_F(VfsTreeTest, AnExistingFolderIsFoundWhateverItsCase) {
   vfs.Tree().PutFile("Maps\\a.dat", nullptr, 0);
   vfs.Tree().PutFile("maps\\b.dat", nullptr, 0);
   vfs.Tree().PutFile("MAPS\\Sub\\c.dat", nullptr, 0);
-  EXPECT_EQ(Paths(vfs),
-            (std::vector<std::string>{"D Maps", "F Maps\\a.dat", "F Maps\\b.dat", "D Maps\\Sub", "F Maps\\Sub\\c.dat"}));
+  EXPECT_EQ(Paths(vfs), (std::vector<std::string>{"D Maps", "F Maps\\a.dat", "F Maps\\b.dat", "D Maps\\Sub",
+                                                  "F Maps\\Sub\\c.dat"}));
 }
 
 TEST_F(VfsTreeTest, ReplacingAFileFreesItsChainFirst) {
@@ -153,7 +153,8 @@ TEST_F(VfsTreeTest, HashRecordsFollowTheKeys) {
   uint32_t a = VfsHash("a.dat"), b = VfsHash("Maps\\Level1/b.dat");
   EXPECT_EQ(records[0].Hash, std::min(a, b));
   EXPECT_EQ(records[1].Hash, std::max(a, b));
-  EXPECT_EQ(records[a < b ? 1 : 0].FirstBlock, vfs.Tree().Node(vfs.Tree().FindByPath("Maps\\Level1\\b.dat")).Entry->FirstBlock);
+  EXPECT_EQ(records[a < b ? 1 : 0].FirstBlock,
+            vfs.Tree().Node(vfs.Tree().FindByPath("Maps\\Level1\\b.dat")).Entry->FirstBlock);
 }
 
 TEST_F(VfsTreeTest, RefusesWhatTheArchiveCannotHold) {

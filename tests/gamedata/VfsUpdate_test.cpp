@@ -82,7 +82,7 @@ TEST_F(VfsUpdateTest, TwoHundredEntriesPublishNinetyNineSteps) {
   EXPECT_EQ(host_.PublishedSteps(), 99u);
   EXPECT_FALSE(host_.Steps[0]);
   EXPECT_FALSE(host_.Steps[1]);
-  EXPECT_TRUE(host_.Steps[2]);   // the 3rd entry: 2 of 200 done is 1 %
+  EXPECT_TRUE(host_.Steps[2]);    // the 3rd entry: 2 of 200 done is 1 %
   EXPECT_TRUE(host_.Steps[198]);  // the 199th: 99 %
   EXPECT_FALSE(host_.Steps[199]);
 }

@@ -22,7 +22,8 @@ class ArchiveUpdateCommandsRunTest : public test::RunTest {
     Files().CreateFolder(InstallDir());
     EXPECT_TRUE(CreateEmptyDataArchive(DataArchive()).Ok());
     test::MakeVfs(Vfs(), test::SmallGeometry(128, 64, 4));
-    UseArchive({{"Maps\\one.map", 1, test::TextBytes(500)}, {"two.txt", 1, test::TextBytes(70)},
+    UseArchive({{"Maps\\one.map", 1, test::TextBytes(500)},
+                {"two.txt", 1, test::TextBytes(70)},
                 {"Textures\\wall.bmp", 2, test::RandomBytes(300, 1)}});
   }
 

@@ -1,7 +1,7 @@
 #include "platform/Crypto.h"
 
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 namespace tailpack {
 
@@ -29,8 +29,7 @@ class TProvider {
 
 class TCryptoApiMd5 final : public IMd5Hash {
  public:
-  TCryptoApiMd5(std::unique_ptr<TProvider> provider, HCRYPTHASH hash)
-      : provider_(std::move(provider)), hash_(hash) {}
+  TCryptoApiMd5(std::unique_ptr<TProvider> provider, HCRYPTHASH hash) : provider_(std::move(provider)), hash_(hash) {}
   ~TCryptoApiMd5() override { Release(); }
 
   bool Update(const uint8_t* data, size_t length) override {
