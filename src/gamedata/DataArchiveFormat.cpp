@@ -6,6 +6,7 @@
 
 #include "archive/Zlib.h"
 #include "base/Errors.h"
+#include "gamedata/InflateLimit.h"
 #include "platform/Crypto.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -18,9 +19,6 @@ namespace {
 
 constexpr uint32_t kNameOffset = 24;
 constexpr uint32_t kNameArea = 128;
-// zlib never shrinks data by more than about 1032 to 1; a table that claims
-// more is impossible and is refused before anything is allocated for it.
-constexpr uint64_t kMaxInflateRatio = 1040;
 
 using TRangeReader = std::function<std::optional<TBytes>(uint64_t offset, uint32_t length)>;
 
@@ -89,7 +87,7 @@ TStatus ReadDirectory(uint64_t fileSize, const TRangeReader& read, TZrpDirectory
   if (uint64_t{footer.Count} * kZrpRecordSize != footer.TableSize)
     return Corrupt("the table size " + std::to_string(footer.TableSize) + " does not hold " +
                    std::to_string(footer.Count) + " records of 152 bytes");
-  if (footer.TableSize > uint64_t{footer.CompressedSize} * kMaxInflateRatio + 1024)
+  if (!MayInflateTo(footer.CompressedSize, footer.TableSize))
     return Corrupt("the table cannot inflate to " + std::to_string(footer.TableSize) + " bytes");
 
   directory.TableStart = footerStart - footer.CompressedSize;

@@ -5,6 +5,7 @@
 #include "archive/Zlib.h"
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "gamedata/InflateLimit.h"
 #include "gamedata/SoundEntry.h"
 #include "gamedata/TailJournal.h"
 #include "platform/Platform.h"
@@ -62,6 +63,8 @@ TStatus TDataArchiveReader::ReadContent(const TPakSystemEntry& entry, TBytes& co
     content = std::move(stored);
     return TStatus::Success();
   }
+  if (!MayInflateTo(stored.size(), entry.OriginalSize))
+    return TStatus::Failure(Quoted(entry) + " cannot inflate to " + std::to_string(entry.OriginalSize) + " bytes");
   MaskStream(stored);
   try {
     TInflated inflated = Inflate(stored.data(), stored.size(), entry.OriginalSize);

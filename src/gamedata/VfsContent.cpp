@@ -4,6 +4,7 @@
 
 #include "archive/Zlib.h"
 #include "base/Errors.h"
+#include "gamedata/InflateLimit.h"
 
 namespace tailpack {
 
@@ -13,6 +14,9 @@ TStatus UnpackVfsFile(const TVFSEntry& entry, const TBytes& stored, TBytes& cont
     content = stored;
     return TStatus::Success();
   }
+  if (!MayInflateTo(stored.size(), entry.OriginalSize))
+    return TStatus::Failure("its " + std::to_string(stored.size()) + " stored bytes cannot inflate to " +
+                            std::to_string(entry.OriginalSize));
   content.reserve(entry.OriginalSize);
   size_t at = 0;
   for (uint32_t chunk = 0; at < stored.size(); ++chunk) {
