@@ -1,7 +1,7 @@
 #include "platform/Crypto.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 namespace tailpack {
 
