@@ -92,6 +92,7 @@ TStatus TVFSFile::ReadHeaderAndTables(const TProgress& progress) {
     blockTable_[i].Next = static_cast<int32_t>(GetU32(&table[i * kVfsBlockEntrySize + 4]));
     if (progress) progress(static_cast<uint32_t>(i), total);
   }
+  firstFreeHint_ = 0;
 
   tree_->Clear();
   TBytes roots(static_cast<size_t>(layout_.DataStart - layout_.RootTableStart));
@@ -159,7 +160,7 @@ std::optional<TVFSFileBuffer> TVFSFile::ReadFile(const TVFSEntry& entry) {
 
 int32_t TVFSFile::FindFreeBlock(bool skipFirst) const {
   bool skipped = !skipFirst;
-  for (size_t i = 0; i < blockTable_.size(); ++i) {
+  for (size_t i = firstFreeHint_; i < blockTable_.size(); ++i) {
     if (!blockTable_[i].IsFree()) continue;
     if (skipped) return static_cast<int32_t>(i);
     skipped = true;
@@ -167,13 +168,9 @@ int32_t TVFSFile::FindFreeBlock(bool skipFirst) const {
   return -1;
 }
 
-uint32_t TVFSFile::FreeBlockCount() const {
-  return static_cast<uint32_t>(
-      std::count_if(blockTable_.begin(), blockTable_.end(), [](const TVFSBlockEntry& e) { return e.IsFree(); }));
-}
-
 void TVFSFile::WriteBlockEntry(int32_t block, const TVFSBlockEntry& entry) {
   blockTable_[static_cast<size_t>(block)] = entry;
+  if (entry.IsFree()) firstFreeHint_ = std::min(firstFreeHint_, static_cast<size_t>(block));
   uint8_t bytes[kVfsBlockEntrySize];
   PutU32(bytes, entry.Used);
   PutU32(bytes + 4, static_cast<uint32_t>(entry.Next));
@@ -189,7 +186,7 @@ void TVFSFile::WriteFile(TVFSEntry& entry, const uint8_t* data, uint32_t size) {
   // The chain is the first free blocks in table order; all of them are known
   // before anything is written, so a write that cannot fit changes nothing.
   std::vector<int32_t> chain;
-  for (size_t i = 0; i < blockTable_.size() && chain.size() < needed; ++i)
+  for (size_t i = firstFreeHint_; i < blockTable_.size() && chain.size() < needed; ++i)
     if (blockTable_[i].IsFree()) chain.push_back(static_cast<int32_t>(i));
   if (chain.size() < needed)
     throw EArchiveError(fileName_ + " is full: \"" + entry.Name + "\" needs " + std::to_string(needed) +
@@ -198,6 +195,8 @@ void TVFSFile::WriteFile(TVFSEntry& entry, const uint8_t* data, uint32_t size) {
   KeepBlocks(chain);
   FlushJournal();
 
+  // Every block before the chain's last one is now in use.
+  firstFreeHint_ = static_cast<size_t>(chain.back()) + 1;
   entry.FirstBlock = chain.front() + 1;
   entry.StoredSize = size;
   entry.Date = TodayDosDate();

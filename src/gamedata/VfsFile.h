@@ -72,7 +72,6 @@ class TVFSFile {
   void FreeChain(const TVFSEntry& entry);
   // The first (or, skipping it, the second) free block; -1 when there is none.
   int32_t FindFreeBlock(bool skipFirst) const;
-  uint32_t FreeBlockCount() const;
   // Writes an entry into a root slot on disk, or zeros over it.
   void WriteRootSlot(uint32_t slot, const TVFSEntry& entry);
   void ClearRootSlot(uint32_t slot);
@@ -109,6 +108,9 @@ class TVFSFile {
   TVfsLayout layout_;
   std::vector<TVFSEntry> rootTable_;
   std::vector<TVFSBlockEntry> blockTable_;
+  // No block before this one is free, so searches for free blocks start here
+  // rather than at the start of a table that may hold millions.
+  size_t firstFreeHint_ = 0;
   std::unique_ptr<TVFSTree> tree_;
   TVFSHashFile hashFile_;
   bool rebuildHash_ = false;

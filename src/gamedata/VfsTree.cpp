@@ -37,9 +37,13 @@ std::vector<std::string> SplitPath(const std::string& path) {
 // --- Bookkeeping ---------------------------------------------------------------
 
 int32_t TVFSTree::AddNode(TVFSEntry* entry, std::unique_ptr<TVFSEntry> owned, int32_t parent, uint8_t slot) {
-  auto free = std::find_if(nodes_.begin(), nodes_.end(), [](const TTreeFileInfo& n) { return !n.Live(); });
-  int32_t index = static_cast<int32_t>(free - nodes_.begin());
-  if (free == nodes_.end()) nodes_.emplace_back();
+  int32_t index = static_cast<int32_t>(nodes_.size());
+  if (!freeSlots_.empty()) {
+    index = *freeSlots_.begin();
+    freeSlots_.erase(freeSlots_.begin());
+  } else {
+    nodes_.emplace_back();
+  }
   TTreeFileInfo& node = At(index);
   node.Index = index;
   node.Owned = std::move(owned);
@@ -85,6 +89,7 @@ void TVFSTree::FreeNode(int32_t index) {
   node.Children.clear();
   node.Entry = nullptr;
   node.Owned.reset();
+  freeSlots_.insert(index);
 }
 
 void TVFSTree::RemoveChild(int32_t parent, int32_t child) {
@@ -104,6 +109,7 @@ uint32_t TVFSTree::FileCount() const {
 
 void TVFSTree::Clear() {
   nodes_.clear();
+  freeSlots_.clear();
   byPath_.clear();
 }
 

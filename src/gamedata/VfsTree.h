@@ -94,6 +94,9 @@ class TVFSTree {
 
   TVFSFile& owner_;
   std::vector<TTreeFileInfo> nodes_;
+  // Free node slots; the lowest is reused first, so node order (which
+  // decides lookups and the hash file) does not depend on how it is kept.
+  std::set<int32_t> freeSlots_;
   // ASCII-lowered path -> live nodes with that path, in node order.
   std::unordered_map<std::string, std::set<int32_t>> byPath_;
 };
