@@ -123,6 +123,7 @@ TEST_F(ArchiveUpdateCommandsRunTest, AMissingVfsArchiveEndsTheRun) {
 }
 
 TEST_F(ArchiveUpdateCommandsRunTest, AVfsUpdateThatDoesNotFitEndsTheRunUnchanged) {
+  runtime_.Pak.Close();  // Windows cannot replace a file that is open
   UseArchive({{"huge.bin", 1, test::RandomBytes(128 * 70, 3)}});
   TBytes before = test::VfsSnapshot(Vfs());
   Run(Line("vfsupdate", {"vfsdata\\", "game.vfs", "1"}));
