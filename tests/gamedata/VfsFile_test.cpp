@@ -322,3 +322,25 @@ TEST(PlatformMd5, KnownDigests) {
 
 }  // namespace
 }  // namespace tailpack
+
+namespace tailpack {
+namespace {
+
+TEST(VfsFileBuffer, ReadsNoFurtherThanItsCopy) {
+  TBytes data = {1, 0, 0, 0, 'a', 0, 'b', 9};
+  TVFSFileBuffer buffer(data);
+  data[0] = 7;  // the buffer holds its own copy
+  EXPECT_EQ(buffer.ReadU32(), 1u);
+  EXPECT_EQ(buffer.ReadChars(3), std::string("a\0b", 3));
+  uint8_t rest[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+  EXPECT_EQ(buffer.Read(rest, 4), 1u);
+  EXPECT_EQ(rest[0], 9);
+  EXPECT_EQ(rest[1], 0xEE);
+  EXPECT_EQ(buffer.Read(rest, 4), 0u);
+  EXPECT_EQ(buffer.ReadU32(), 0u);  // nothing left reads as 0
+  EXPECT_EQ(buffer.ReadChars(2), "");
+  EXPECT_EQ(buffer.Position(), buffer.Size());
+}
+
+}  // namespace
+}  // namespace tailpack
