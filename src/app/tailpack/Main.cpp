@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
   AddExtractCommand(app, exitCode);
   AddScriptCommand(app, exitCode);
   AddLogCommand(app, exitCode);
+  AddZrpCommand(app, exitCode);
+  AddVfsCommand(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
