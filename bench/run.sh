@@ -418,7 +418,7 @@ run_builder() {
     /usr/bin/time -f '%U %S' -o "$MIXED/build-j$1.cpu" \
       "$TOOL" build "$MIXED/setup.tps" -o "$MIXED/build-j$1" --stub "$NATIVE_STUB" -j "$1"
   }
-  cores_busy() {  # THREADS SECONDS: processor seconds per second of the last build
+  cores_used() {  # THREADS SECONDS: processor seconds per second of the last build
     awk -v t="$2" '{ printf "%.2f\n", ($1 + $2) / t }' "$MIXED/build-j$1.cpu"
   }
   for round in $(seq "$ROUNDS"); do
@@ -431,14 +431,17 @@ run_builder() {
     cmp -s "$MIXED/build-j1" "$MIXED/setup-native" || die "the build on 1 thread differs from the default build"
     sample "builder: 1 thread, s" "$t_one"
     sample "builder: N threads, s" "$t_many"
-    sample "builder: N threads, cores used" "$(cores_busy "$JOBS" "$t_many")"
-    note "Builder round $round: 1 thread $t_one s, $JOBS threads $t_many s ($(cores_busy "$JOBS" "$t_many") cores used)"
+    sample "builder: 1 thread, cores used" "$(cores_used 1 "$t_one")"
+    sample "builder: N threads, cores used" "$(cores_used "$JOBS" "$t_many")"
+    note "Builder round $round: 1 thread $t_one s ($(cores_used 1 "$t_one") cores used)," \
+      "$JOBS threads $t_many s ($(cores_used "$JOBS" "$t_many") cores used)"
   done
   rm -f "$MIXED"/build-j*
   local one many
   one=$(median "builder: 1 thread, s")
   many=$(median "builder: N threads, s")
-  result "Builder speed-up, $JOBS threads (byte-identical output)" "$(fmt "$one" 2) s on 1" \
+  result "Builder speed-up, $JOBS threads (byte-identical output)" \
+    "$(fmt "$one" 2) s on 1 ($(fmt "$(median "builder: 1 thread, cores used")" 1) cores used)" \
     "$(fmt "$many" 2) s on $JOBS ($(fmt "$(median "builder: N threads, cores used")" 1) cores used)" "$(calc "$one / $many")" ">=" 1.8
 }
 
@@ -466,8 +469,8 @@ print_table() {
   printf '%s\n' "${FACTS[@]}"
   echo
   printf '%s\n' "${ROWS[@]}" | awk -F'\t' '
-    BEGIN { printf "%-56s %-16s %-52s %7s %8s %s\n", "Measure", "Median", "Against (median)", "Ratio", "Goal", "Met" }
-    { printf "%-56s %-16s %-52s %7s %8s %s\n", $1, $2, $3, $4, $5, $6 }'
+    BEGIN { printf "%-56s %-30s %-52s %7s %8s %s\n", "Measure", "Median", "Against (median)", "Ratio", "Goal", "Met" }
+    { printf "%-56s %-30s %-52s %7s %8s %s\n", $1, $2, $3, $4, $5, $6 }'
 }
 print_markdown() {
   printf '%s  \n' "${FACTS[@]}"
