@@ -17,7 +17,8 @@ ROOT=$PWD
 
 usage() {
   cat <<'EOF'
-Usage: bench/run.sh [--rounds N] [--smoke] [--only PARTS] [--jobs N] [--no-warmup] [--markdown FILE]
+Usage: bench/run.sh [--rounds N] [--smoke] [--scale F] [--only PARTS] [--jobs N] [--no-warmup]
+                    [--markdown FILE]
 
 Measures the installation speed goals side by side and prints each median
 and each ratio with its goal.
@@ -66,6 +67,8 @@ if [ "$SMOKE" -eq 1 ]; then
 fi
 [[ "$ROUNDS" =~ ^[1-9][0-9]*$ ]] || { echo "bench/run.sh: --rounds wants a positive number" >&2; exit 2; }
 [[ "$JOBS" =~ ^[1-9][0-9]*$ ]] || { echo "bench/run.sh: --jobs wants a positive number" >&2; exit 2; }
+[[ "$SCALE" =~ ^[0-9]*\.?[0-9]+$ ]] && awk -v f="$SCALE" 'BEGIN { exit !(f > 0) }' ||
+  { echo "bench/run.sh: --scale wants a positive factor" >&2; exit 2; }
 for part in ${PARTS//,/ }; do
   case "$part" in wine | native | folders | verify | builder) ;;
     *) echo "bench/run.sh: unknown part $part" >&2; exit 2 ;;
@@ -174,7 +177,7 @@ if wants wine; then
     note "Installing Debian's nsis package (makensis) for the comparison"
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq >>"$LOG" 2>&1
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq >>"$LOG" 2>&1 || die "apt-get update failed"
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nsis >>"$LOG" 2>&1 ||
       die "cannot install nsis"
   fi
@@ -182,7 +185,8 @@ if wants wine; then
     die "this nsis package has no amd64 zlib stub (/usr/share/nsis/Stubs/zlib-amd64-unicode)"
 fi
 
-# case_folder NAME KIND: the setup script, its layouts and a generated payload.
+# make_case NAME KIND: build/bench/NAME with the setup script, its layouts and
+# a generated payload of that kind.
 make_case() {
   local folder="$BENCH/$1"
   rm -rf "$folder"
@@ -454,8 +458,11 @@ wants builder && { note "5. The builder on 1 and $JOBS threads ($ROUNDS rounds)"
 # --- Report ---------------------------------------------------------------------
 
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
-COMMIT=$(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)
-git -C "$ROOT" diff --quiet HEAD -- src 2>/dev/null || COMMIT="$COMMIT (src/ modified)"
+if COMMIT=$(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null); then
+  git -C "$ROOT" diff --quiet HEAD -- src || COMMIT="$COMMIT (src/ modified)"
+else
+  COMMIT="unknown"
+fi
 FACTS=(
   "Date: $(date -u '+%Y-%m-%d %H:%M UTC'); commit $COMMIT"
   "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo); load average $LOAD_BEFORE before, $LOAD_AFTER after"
