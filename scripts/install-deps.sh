@@ -2,8 +2,8 @@
 # Installs the Debian packages that building and testing need.
 set -euo pipefail
 packages=(cmake ninja-build g++ zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  libcli11-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev wine fonts-wine xvfb xauth
-  xdotool imagemagick openssl osslsigncode)
+  libcli11-dev time g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev wine fonts-wine xvfb
+  xauth xdotool imagemagick openssl osslsigncode)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
