@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     int code = app.exit(error);
     return code == 0 ? kToolExitSuccess : kToolExitUsage;
   } catch (const ETailpackError& error) {
-    PrintError(error.what());
+    PrintError(TerminalText(error.what()));
     return kToolExitUnreadable;
   }
   return exitCode;

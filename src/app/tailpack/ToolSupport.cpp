@@ -21,35 +21,37 @@ constexpr size_t kStatusWidth = 78;
 int OpenArchive(const std::string& hostPath, TPak& pak) {
   auto windowsPath = WindowsPathFromHost(hostPath);
   if (!windowsPath) {
-    PrintError("\"" + hostPath + "\" lies on no mapped drive");
+    PrintError("\"" + HostText(hostPath) + "\" lies on no mapped drive");
     return kToolExitUnreadable;
   }
   if (!Files().FileExists(*windowsPath) || !pak.Create(*windowsPath)) {
-    PrintError("cannot open \"" + hostPath + "\"");
+    PrintError("cannot open \"" + HostText(hostPath) + "\"");
     return kToolExitUnreadable;
   }
   if (!pak.Header().HasMagic()) {
-    PrintError("\"" + hostPath + "\" holds no setup archive (no \"ZRPF\" trailer)");
+    PrintError("\"" + HostText(hostPath) + "\" holds no setup archive (no \"ZRPF\" trailer)");
     return kToolExitUnreadable;
   }
   if (pak.TableDamaged()) {
-    PrintError("the entry table of \"" + hostPath + "\" is damaged (" + std::to_string(pak.Header().FileCount) +
+    PrintError("the entry table of \"" + HostText(hostPath) + "\" is damaged (" + std::to_string(pak.Header().FileCount) +
                " records announced at offset " + std::to_string(pak.Header().TableOffset) + ")");
     return kToolExitUnreadable;
   }
   return kToolExitSuccess;
 }
 
-std::string TerminalText(std::string_view ansi) { return Utf16ToUtf8(AnsiToWide(ansi)); }
+std::string TerminalText(std::string_view ansi) { return EscapeForTerminal(Utf16ToUtf8(AnsiToWide(ansi))); }
+
+std::string HostText(std::string_view utf8) { return EscapeForTerminal(utf8); }
 
 void PrintError(const std::string& message) {
   std::fflush(stdout);
-  std::fprintf(stderr, "tailpack: %s\n", message.c_str());
+  std::fprintf(stderr, "tailpack: %s\n", EscapeForTerminal(message).c_str());
 }
 
 void TTerminalStatus::Show(const std::string& utf8Line) {
   if (!enabled_) return;
-  std::u16string wide = Utf8ToUtf16(utf8Line);
+  std::u16string wide = Utf8ToUtf16(EscapeForTerminal(utf8Line));
   if (wide.size() > kStatusWidth) wide = wide.substr(0, kStatusWidth - 3) + u"...";
   std::string line = Utf16ToUtf8(wide);
   size_t width = wide.size();

@@ -24,10 +24,15 @@ constexpr int kToolExitWriteFailed = 6;      // the setup or the uninstall log c
 // kToolExitUnreadable after telling why on standard error.
 int OpenArchive(const std::string& hostPath, TPak& pak);
 
+// Everything the tool prints goes through one of these two, so no name from
+// an archive, a script, a log or the command line can drive the terminal:
+// control characters show as "\x1b" (EscapeForTerminal).
 // An ANSI text of the core as UTF-8 for the terminal.
 std::string TerminalText(std::string_view ansi);
+// A UTF-8 text of the host (a path from the command line) for the terminal.
+std::string HostText(std::string_view utf8);
 
-// "tailpack: " + Message on standard error.
+// "tailpack: " + Message (UTF-8) on standard error, escaped as a whole.
 void PrintError(const std::string& message);
 
 // A line that overwrites itself on a terminal; Finish clears it.
