@@ -1,0 +1,14 @@
+#include "FuzzTargets.h"
+
+namespace tailpack::fuzz {
+
+std::vector<TFuzzTarget> FuzzTargets() {
+  std::vector<TFuzzTarget> targets = {
+      {"SetupArchive", ReadSetupArchive}, {"SetupInfo", ReadSetupInfo},   {"CompiledLines", ReadCompiledLines},
+      {"Language", ReadLanguage},         {"PageLayout", ReadPageLayout}, {"PagesTxt", ReadPagesTxt},
+      {"InstallLog", ReadInstallLog},     {"SourceScript", ReadSourceScript}};
+  AddPlatformTargets(targets);
+  return targets;
+}
+
+}  // namespace tailpack::fuzz
