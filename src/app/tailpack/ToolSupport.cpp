@@ -49,6 +49,26 @@ void PrintError(const std::string& message) {
   std::fprintf(stderr, "tailpack: %s\n", EscapeForTerminal(message).c_str());
 }
 
+TToolMessageBoxes::TToolMessageBoxes() : saved_(MessageBoxes()) { SetMessageBoxes(*this); }
+
+TToolMessageBoxes::~TToolMessageBoxes() { SetMessageBoxes(saved_); }
+
+TMessageResult TToolMessageBoxes::Show(const std::u16string& text, const std::u16string& caption,
+                                       TMessageButtons buttons, TMessageIcon) {
+  std::string body = Utf16ToUtf8(text);
+  // The boxes' own line breaks (CR, often doubled) become one blank each.
+  std::string line;
+  for (char c : body) {
+    bool isBreak = c == '\r' || c == '\n';
+    if (!isBreak) line += c;
+    else if (!line.empty() && line.back() != ' ') line += ' ';
+  }
+  PrintError("[" + Utf16ToUtf8(caption) + "] " + line);
+  return buttons == TMessageButtons::RetryCancel ? TMessageResult::Cancel
+         : buttons == TMessageButtons::YesNo || buttons == TMessageButtons::YesNoCancel ? TMessageResult::Yes
+                                                                                       : TMessageResult::Ok;
+}
+
 void TTerminalStatus::Show(const std::string& utf8Line) {
   if (!enabled_) return;
   std::u16string wide = Utf8ToUtf16(EscapeForTerminal(utf8Line));

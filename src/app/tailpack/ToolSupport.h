@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/MessageBoxes.h"
+
 namespace tailpack {
 
 class TPak;
@@ -34,6 +36,24 @@ std::string HostText(std::string_view utf8);
 
 // "tailpack: " + Message (UTF-8) on standard error, escaped as a whole.
 void PrintError(const std::string& message);
+
+// Message boxes of the core (a reader that meets a broken entry tells of it
+// in one) as lines on standard error, escaped like everything the tool
+// prints; the answer is OK or Yes, and Cancel where Retry would loop. In
+// place while the object lives.
+class TToolMessageBoxes final : public IMessageBoxes {
+ public:
+  TToolMessageBoxes();
+  ~TToolMessageBoxes() override;
+  TToolMessageBoxes(const TToolMessageBoxes&) = delete;
+  TToolMessageBoxes& operator=(const TToolMessageBoxes&) = delete;
+
+  TMessageResult Show(const std::u16string& text, const std::u16string& caption, TMessageButtons buttons,
+                      TMessageIcon icon) override;
+
+ private:
+  IMessageBoxes& saved_;
+};
 
 // A line that overwrites itself on a terminal; Finish clears it.
 class TTerminalStatus {
