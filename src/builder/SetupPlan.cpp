@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "archive/EntryName.h"
@@ -176,7 +177,8 @@ void TPlanner::CompileLine(size_t row) {
   if (!command) return;  // a label line
   currentLine_ = rowLines_[row];
   size_t written = line.Params.size();
-  const TSetupInfo before = compiler_.Info;
+  std::optional<TSetupInfo> before;
+  if (command->SetupInfoOnly) before = compiler_.Info;
   size_t errorsBefore = plan_.Errors.size();
   if (!command->Compile(compiler_, static_cast<int32_t>(row))) {
     Error(currentLine_, "\"" + command->Keyword + "\" needs at least " + std::to_string(command->MinParams) +
@@ -194,7 +196,7 @@ void TPlanner::CompileLine(size_t row) {
   if (command->Keyword == "pages") pagesLine_ = currentLine_;
   if (command->Keyword == "uninstallpages") uninstallPagesLine_ = currentLine_;
   if (command->Keyword == "changelog") changelogLine_ = currentLine_;
-  if (command->SetupInfoOnly) CheckSetupInfo(before, currentLine_);
+  if (before) CheckSetupInfo(*before, currentLine_);
   if (plan_.Errors.size() == errorsBefore) CheckSources(compiler_.Lines.Lines[row], *command, currentLine_);
 }
 
