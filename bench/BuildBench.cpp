@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "base/FileHelpers.h"
 #include "builder/SetupPlan.h"
 #include "builder/SetupWriter.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

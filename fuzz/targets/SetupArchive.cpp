@@ -10,7 +10,7 @@
 #include "archive/Pak.h"
 #include "archive/Verification.h"
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack::fuzz {
 

@@ -7,16 +7,16 @@
 #include "archive/EntryName.h"
 #include "archive/Zlib.h"
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
 #include "base/InstallRecorder.h"
 #include "base/Numbers.h"
-#include "base/PathSafety.h"
 #include "base/PakString.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "ui/MessageBoxes.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
+#include "system/PathSafety.h"
 
 namespace tailpack {
 

@@ -7,14 +7,14 @@
 
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "builder/SourceScript.h"
 #include "platform/Platform.h"
 #include "script/CommandList.h"
 #include "script/commands/InfoCommands.h"
-#include "setup/SetupInfo.h"
+#include "setupinfo/SetupInfo.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

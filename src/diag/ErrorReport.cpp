@@ -10,12 +10,12 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "base/Text.h"
 #include "diag/OSInfo.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "ui/MessageBoxes.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 

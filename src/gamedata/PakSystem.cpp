@@ -4,13 +4,13 @@
 
 #include "archive/Pak.h"
 #include "archive/Zlib.h"
-#include "base/FileHelpers.h"
 #include "base/Text.h"
 #include "gamedata/DataArchiveSession.h"
 #include "gamedata/DosDate.h"
 #include "gamedata/SoundEntry.h"
 #include "gamedata/UpdateHost.h"
 #include "platform/TextCodec.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

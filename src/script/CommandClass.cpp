@@ -1,6 +1,6 @@
 #include "script/CommandClass.h"
 
-#include "script/Compiler.h"
+#include "builder/Compiler.h"
 
 namespace tailpack {
 

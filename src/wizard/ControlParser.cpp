@@ -6,8 +6,8 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "platform/TextCodec.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "system/MessageBoxes.h"
 #include "wizard/GradGauge.h"
 
 namespace tailpack {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/Bytes.h"
-#include "ui/Widgets.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 

@@ -1,14 +1,14 @@
 #include "wizard/FrmMain.h"
 
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 #include "wizard/DebugDump.h"
 #include "wizard/ScriptWorker.h"
 

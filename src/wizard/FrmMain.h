@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "setup/WizardInterface.h"
-#include "ui/Widgets.h"
+#include "runtime/WizardInterface.h"
 #include "wizard/SEPageControl.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 

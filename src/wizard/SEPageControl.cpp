@@ -4,8 +4,8 @@
 
 #include "base/Numbers.h"
 #include "base/Text.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 

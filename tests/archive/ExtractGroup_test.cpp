@@ -5,10 +5,10 @@
 
 #include "archive/Pak.h"
 #include "archive/PakTestSupport.h"
-#include "base/FileHelpers.h"
 #include "support/FaultyFileSystem.h"
 #include "support/Links.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

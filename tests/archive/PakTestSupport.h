@@ -13,7 +13,7 @@
 #include "base/InstallRecorder.h"
 #include "base/ProgressChannel.h"
 #include "platform/Platform.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack::test {
 

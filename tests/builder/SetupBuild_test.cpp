@@ -5,14 +5,14 @@
 #include <thread>
 
 #include "archive/Pak.h"
-#include "base/FileHelpers.h"
 #include "builder/SetupPlan.h"
 #include "builder/SetupWriter.h"
 #include "platform/Platform.h"
 #include "script/CompLines.h"
-#include "setup/SetupInfo.h"
+#include "setupinfo/SetupInfo.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

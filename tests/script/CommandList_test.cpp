@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "script/Compiler.h"
-#include "setup/RegistryRoots.h"
+#include "builder/Compiler.h"
+#include "setupinfo/RegistryRoots.h"
 #include "uninstall/Cipher.h"
 #include "uninstall/CipherKeys.h"
 

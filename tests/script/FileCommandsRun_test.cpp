@@ -7,11 +7,11 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "base/Text.h"
 #include "script/RunFixture.h"
 #include "support/FaultyFileSystem.h"
 #include "support/Links.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <thread>
 
-#include "base/FileHelpers.h"
 #include "script/RunFixture.h"
 #include "support/RefusingRegistry.h"
+#include "system/FileHelpers.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {

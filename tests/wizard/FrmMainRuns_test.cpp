@@ -9,11 +9,11 @@
 #include <algorithm>
 
 #include "base/ExitCodes.h"
-#include "base/PrivateTempFolder.h"
 #include "platform/TextCodec.h"
 #include "script/CommandList.h"
-#include "setup/RegistryRoots.h"
+#include "setupinfo/RegistryRoots.h"
 #include "support/Links.h"
+#include "system/PrivateTempFolder.h"
 #include "wizard/GradGauge.h"
 #include "wizard/SetupThreadWorker.h"
 #include "wizard/WizardFixture.h"

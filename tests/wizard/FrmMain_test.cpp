@@ -10,11 +10,11 @@
 #include <map>
 
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "platform/TextCodec.h"
 #include "support/ForwardingFileSystem.h"
+#include "system/FileHelpers.h"
 #include "wizard/DebugDump.h"
 #include "wizard/WizardFixture.h"
 

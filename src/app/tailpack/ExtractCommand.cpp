@@ -12,12 +12,12 @@
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/Terminal.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

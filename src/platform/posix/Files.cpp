@@ -17,10 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/posix/Descriptor.h"
 #include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/DriveMap.h"
 
 namespace tailpack {

@@ -1,15 +1,15 @@
 #include "script/commands/ArchiveUpdateCommands.h"
 
 #include "base/ProgressChannel.h"
+#include "builder/CompileSupport.h"
 #include "gamedata/DataArchiveFormat.h"
 #include "gamedata/PakSystem.h"
 #include "gamedata/UpdateHost.h"
 #include "gamedata/VfsUpdate.h"
 #include "platform/TextCodec.h"
-#include "script/commands/CompileSupport.h"
+#include "runtime/SetupRuntime.h"
 #include "script/commands/RunSupport.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 #include "uninstall/Cipher.h"
 #include "uninstall/CipherKeys.h"
 

@@ -1,16 +1,16 @@
 #include "script/commands/FileCommands.h"
 
-#include "base/FileHelpers.h"
-#include "base/PathSafety.h"
 #include "base/ProgressChannel.h"
 #include "base/Text.h"
+#include "builder/CompileSupport.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "script/commands/CompileSupport.h"
+#include "runtime/SetupRuntime.h"
 #include "script/commands/RunSupport.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
+#include "system/PathSafety.h"
 
 namespace tailpack {
 

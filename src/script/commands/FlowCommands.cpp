@@ -2,12 +2,12 @@
 
 #include "base/Numbers.h"
 #include "base/ProgressChannel.h"
+#include "builder/CompileSupport.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "script/commands/CompileSupport.h"
+#include "runtime/SetupRuntime.h"
 #include "script/commands/RunSupport.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 

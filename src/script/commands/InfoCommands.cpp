@@ -1,9 +1,9 @@
 #include "script/commands/InfoCommands.h"
 
-#include "script/commands/CompileSupport.h"
+#include "builder/CompileSupport.h"
+#include "runtime/SetupRuntime.h"
 #include "script/commands/RunSupport.h"
-#include "setup/SetupRuntime.h"
-#include "setup/RegistryRoots.h"
+#include "setupinfo/RegistryRoots.h"
 
 namespace tailpack {
 

@@ -6,10 +6,10 @@
 #include "base/Text.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "setupinfo/RegistryRoots.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 

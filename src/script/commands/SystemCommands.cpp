@@ -3,14 +3,14 @@
 #include <chrono>
 #include <thread>
 
-#include "base/FileHelpers.h"
-#include "base/ShellHelpers.h"
 #include "platform/Platform.h"
+#include "runtime/SetupRuntime.h"
 #include "script/CompLines.h"
 #include "script/commands/RunSupport.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupRuntime.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "setupinfo/RegistryRoots.h"
+#include "system/FileHelpers.h"
+#include "system/ShellHelpers.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {

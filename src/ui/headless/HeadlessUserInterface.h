@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "setup/WizardInterface.h"
+#include "runtime/WizardInterface.h"
 
 namespace tailpack {
 

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "platform/Terminal.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 #include "ui/terminal/TerminalConsole.h"
 #include "ui/terminal/TerminalMessageBoxes.h"
 #include "ui/terminal/TerminalWindows.h"

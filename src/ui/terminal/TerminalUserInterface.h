@@ -7,7 +7,7 @@
 #include <iosfwd>
 #include <memory>
 
-#include "setup/WizardInterface.h"
+#include "runtime/WizardInterface.h"
 #include "ui/headless/HeadlessUserInterface.h"
 
 namespace tailpack {

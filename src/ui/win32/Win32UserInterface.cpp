@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/Com.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 #include "ui/headless/HeadlessWindows.h"
 #include "ui/win32/GdiPlus.h"
 #include "ui/win32/Win32MessageBoxes.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "setup/WizardInterface.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/WizardInterface.h"
+#include "system/MessageBoxes.h"
 #include "ui/headless/HeadlessUserInterface.h"
 
 namespace tailpack::win32 {
