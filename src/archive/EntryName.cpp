@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "system/FileHelpers.h"
 
 namespace tailpack {

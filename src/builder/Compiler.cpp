@@ -1,8 +1,8 @@
 #include "builder/Compiler.h"
 
 #include "archive/EntryName.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "system/FileHelpers.h"
 
 namespace tailpack {

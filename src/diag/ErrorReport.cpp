@@ -10,9 +10,9 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/Text.h"
 #include "diag/OSInfo.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
 #include "system/MessageBoxes.h"

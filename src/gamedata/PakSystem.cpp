@@ -9,6 +9,7 @@
 #include "gamedata/DosDate.h"
 #include "gamedata/SoundEntry.h"
 #include "gamedata/UpdateHost.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
 

@@ -3,13 +3,13 @@
 #include <vector>
 
 #include "archive/Pak.h"
-#include "base/Text.h"
 #include "gamedata/GameDataErrors.h"
 #include "gamedata/PakSystem.h"
 #include "gamedata/UpdateHost.h"
 #include "gamedata/VfsFile.h"
 #include "gamedata/VfsTree.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 
 namespace tailpack {

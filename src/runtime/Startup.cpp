@@ -15,6 +15,7 @@
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/ProcessSecurity.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "runtime/SetupRuntime.h"
 #include "runtime/WizardInterface.h"

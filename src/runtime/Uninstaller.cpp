@@ -2,8 +2,8 @@
 
 #include "archive/CertificateTable.h"
 #include "archive/Pak.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "runtime/SetupRuntime.h"
 #include "setupinfo/RegistryAccessor.h"
 #include "setupinfo/SetupInfo.h"

@@ -1,7 +1,7 @@
 #include "setupinfo/RegistryAccessor.h"
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 
 namespace tailpack {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "base/Text.h"
 #include "platform/Registry.h"
+#include "platform/TextCase.h"
 
 namespace tailpack {
 

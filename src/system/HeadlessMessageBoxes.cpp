@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/Text.h"
+#include "platform/TextCase.h"
 
 namespace tailpack {
 

@@ -6,6 +6,7 @@
 #include "base/PakString.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "setupinfo/PathVariables.h"
 #include "system/FileHelpers.h"
 #include "uninstall/Cipher.h"

@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "runtime/SetupRuntime.h"
 #include "system/MessageBoxes.h"

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "base/Numbers.h"
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "runtime/SetupRuntime.h"
 #include "system/MessageBoxes.h"
 

@@ -7,7 +7,7 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "script/RunFixture.h"
 #include "support/FaultyFileSystem.h"
 #include "support/Links.h"

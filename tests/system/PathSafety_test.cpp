@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "support/Links.h"
 #include "support/TempFolder.h"
 #include "system/FileHelpers.h"

@@ -11,7 +11,7 @@
 
 #include "base/ExitCodes.h"
 #include "base/Numbers.h"
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "support/ForwardingFileSystem.h"
 #include "system/FileHelpers.h"

@@ -11,6 +11,7 @@
 
 #include "base/Text.h"
 #include "platform/HostPaths.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 
 namespace tailpack::posix {

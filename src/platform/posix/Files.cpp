@@ -17,9 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/DriveMap.h"
 

@@ -1,9 +1,9 @@
 #include "script/commands/FileCommands.h"
 
 #include "base/ProgressChannel.h"
-#include "base/Text.h"
 #include "builder/CompileSupport.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "runtime/SetupRuntime.h"
 #include "script/commands/RunSupport.h"

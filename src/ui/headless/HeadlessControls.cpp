@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "system/FileHelpers.h"
 #include "ui/headless/PictureHeader.h"
 #include "ui/headless/RichTextPlain.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
 #include "ui/win32/Win32PageArea.h"
