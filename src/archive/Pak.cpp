@@ -10,7 +10,7 @@
 #include "base/InstallRecorder.h"
 #include "base/Numbers.h"
 #include "base/PakString.h"
-#include "base/ProgressChannel.h"
+#include "base/ProgressReporter.h"
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
@@ -358,8 +358,9 @@ uint32_t TPak::CountInGroup(uint16_t group) const {
 }
 
 void TPak::PostStatus(const std::string& fileNameText) {
+  if (!progress_) return;
   std::u16string text = statusTemplate_ ? statusTemplate_() : std::u16string(kFileNameTag);
-  Progress().SetStatusText(ReplaceAllNoCase(text, kFileNameTag, AnsiToWide(fileNameText)));
+  progress_->SetStatusText(ReplaceAllNoCase(text, kFileNameTag, AnsiToWide(fileNameText)));
 }
 
 TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string& name, uint32_t size,
@@ -427,7 +428,7 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
       const uint8_t* bytes = data ? data->data() : nullptr;
       if (TStatus status = WriteBufferToFile(target, bytes, entry.Size, recorder_); !status) return status;
     }
-    Progress().StepProgress(true);
+    if (progress_) progress_->StepProgress(true);
   }
   // The walk ends by finding no entry; the last status line shows the
   // template without a name.

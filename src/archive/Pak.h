@@ -23,6 +23,7 @@ namespace tailpack {
 
 class IFile;
 class IInstallRecorder;
+class IProgressReporter;
 
 // Entries of this size and larger are stored raw, carry no checksum, are not
 // verified and are copied to disk in chunks instead of being held in memory.
@@ -128,9 +129,11 @@ class TPak {
   // The magic is there and the whole table could be read.
   bool IsValid() const { return header_.HasMagic() && !tableDamaged_; }
 
-  // Where ExtractGroup and ExtractLargeFile post their status lines: the
-  // template yields the status text with "<%FILENAME%>" where the name goes
-  // (the language's string 18 at run time).
+  // Who hears the status lines and steps of ExtractGroup and
+  // ExtractLargeFile (may be null: nobody).
+  void SetProgress(IProgressReporter* progress) { progress_ = progress; }
+  // What their status lines say: the template yields the status text with
+  // "<%FILENAME%>" where the name goes (the language's string 18 at run time).
   void SetStatusTemplate(std::function<std::u16string()> statusTemplate);
   // Who hears of every file and folder that extraction creates (may be null).
   void SetRecorder(IInstallRecorder* recorder) { recorder_ = recorder; }
@@ -235,6 +238,7 @@ class TPak {
   // whole file.
   std::optional<uint64_t> dataEnd_;
   std::function<std::u16string()> statusTemplate_;
+  IProgressReporter* progress_ = nullptr;
   IInstallRecorder* recorder_ = nullptr;
 };
 

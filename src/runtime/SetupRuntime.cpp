@@ -9,6 +9,8 @@ namespace tailpack {
 TSetupRuntime::TSetupRuntime()
     : UninstallList(&Variables), Registry(SharedRegistry()), Progress(tailpack::Progress()) {
   Variables.InstallDir = &SetupInfo.Info.InstallDir;
+  // Extraction reports to the window through the run's channel.
+  Pak.SetProgress(&Progress);
   TextTags.Add("<%SETUPTITLE%>", &SetupInfo.Info.SetupName);
   TextTags.Add("<%SETUPSHORTTITLE%>", &SetupInfo.Info.ShortName);
   TextTags.Add("<%CHANGELOG%>", &SetupInfo.Info.Changelog);

@@ -45,7 +45,7 @@ class ExtractGroupTest : public test::TempFolderTest {
 TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
   TPak pak;
   ASSERT_NO_FATAL_FAILURE(Open(pak));
-  test::TProgressCapture progress;
+  test::TProgressCapture progress(pak);
   TStatus status = pak.ExtractGroup(Out(), 1);
   ASSERT_TRUE(status.Ok()) << status.Message();
 
@@ -79,7 +79,7 @@ TEST_F(ExtractGroupTest, UnsafeNameRefusesTheWholeGroup) {
     recorder_.Events.clear();
     TPak pak;
     ASSERT_NO_FATAL_FAILURE(Open(pak));
-    test::TProgressCapture progress;
+    test::TProgressCapture progress(pak);
     TStatus status = pak.ExtractGroup(Out(), 1);
     EXPECT_FALSE(status.Ok());
     EXPECT_NE(status.Message().find(unsafe), std::string::npos) << status.Message();
@@ -100,7 +100,7 @@ TEST_F(ExtractGroupTest, DamagedEntryStopsWithoutLeavingAFile) {
   test::FlipByte(Archive(), offset + 10);
   TPak pak;
   ASSERT_NO_FATAL_FAILURE(Open(pak));
-  test::TProgressCapture progress;
+  test::TProgressCapture progress(pak);
   TStatus status = pak.ExtractGroup(Out(), 1);
   EXPECT_FALSE(status.Ok());
   EXPECT_NE(status.Message().find("Sub\\Deeper\\b.bin"), std::string::npos) << status.Message();
