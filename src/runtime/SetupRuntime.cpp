@@ -1,16 +1,10 @@
 #include "runtime/SetupRuntime.h"
 
 #include "base/ExitCodes.h"
-#include "base/ProgressChannel.h"
-#include "setupinfo/RegistryAccessor.h"
 
 namespace tailpack {
 
-TSetupRuntime::TSetupRuntime()
-    : UninstallList(&Variables), Registry(SharedRegistry()), Progress(tailpack::Progress()) {
-  Variables.InstallDir = &SetupInfo.Info.InstallDir;
-  // Extraction reports to the window through the run's channel.
-  Pak.SetProgress(&Progress);
+TSetupRuntime::TSetupRuntime() {
   TextTags.Add("<%SETUPTITLE%>", &SetupInfo.Info.SetupName);
   TextTags.Add("<%SETUPSHORTTITLE%>", &SetupInfo.Info.ShortName);
   TextTags.Add("<%CHANGELOG%>", &SetupInfo.Info.Changelog);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "builder/CompileSteps.h"
 #include "script/CommandList.h"
 #include "support/TempFolder.h"
 #include "system/FileHelpers.h"
@@ -25,7 +26,7 @@ class CompilerTest : public test::TempFolderTest {
   void Compile(const std::string& keyword, std::vector<std::string> params) {
     int32_t index = commands_.IndexOfKeyword(keyword);
     TCompLine& line = compiler_.Lines.Append(index, std::move(params));
-    commands_.Find(index)->Compile(compiler_, line.Row);
+    CompileCommand(compiler_, *commands_.Find(index), line.Row);
   }
   std::vector<std::string> EntryNames(size_t group) {
     std::vector<std::string> names;
