@@ -7,6 +7,7 @@
 
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
+#include "archive/SetupEntryNames.h"
 #include "base/Numbers.h"
 #include "builder/CompileSteps.h"
 #include "builder/SourceScript.h"
@@ -348,8 +349,8 @@ void TPlanner::ListLayout(const std::string& folder, const std::string& relative
 
 void TPlanner::AddLayout(const std::string& layout, const std::string& prefix, bool keepIcon, int lineNumber) {
   std::string folder = folder_ + "\\layout\\" + layout + "\\";
-  if (!Files().FileExists(folder + "Pages.txt")) {
-    Error(lineNumber, "the layout folder \"" + Shown(folder) + "\" has no \"Pages.txt\"");
+  if (!Files().FileExists(folder + kPagesEntry)) {
+    Error(lineNumber, "the layout folder \"" + Shown(folder) + "\" has no \"" + std::string(kPagesEntry) + "\"");
     return;
   }
   std::vector<std::string> names;
@@ -357,7 +358,7 @@ void TPlanner::AddLayout(const std::string& layout, const std::string& prefix, b
   for (const std::string& name : names) {
     if (SameTextAnsi(name, "icon.ico")) {
       // The uninstaller's icon replaces the icon of the uninstaller program.
-      if (keepIcon) AddEntry(prefix + "ICON.ICO", 0, folder + name, lineNumber);
+      if (keepIcon) AddEntry(kUninstallIconEntry, 0, folder + name, lineNumber);
       continue;
     }
     AddEntry(prefix + name, 0, folder + name, lineNumber);
@@ -366,10 +367,10 @@ void TPlanner::AddLayout(const std::string& layout, const std::string& prefix, b
 
 void TPlanner::PlanEntries() {
   const TSetupInfo& info = compiler_.Info;
-  TPlannedEntry setupInfo{"SetupInfo", 0, "", SerializeSetupInfo(info), 0, 0};
+  TPlannedEntry setupInfo{kSetupInfoEntry, 0, "", SerializeSetupInfo(info), 0, 0};
   setupInfo.Size = setupInfo.Data.size();
   plan_.Entries.push_back(std::move(setupInfo));
-  TPlannedEntry lines{"CompiledLines", 0, "", compiler_.Lines.Serialize(), 0, 0};
+  TPlannedEntry lines{kCompiledLinesEntry, 0, "", compiler_.Lines.Serialize(), 0, 0};
   lines.Size = lines.Data.size();
   plan_.Entries.push_back(std::move(lines));
   auto lineOf = [this](int32_t group, const std::string& name) {
@@ -382,7 +383,7 @@ void TPlanner::PlanEntries() {
     AddEntry(file.EntryName, 0, file.Source, lineOf(0, file.EntryName));
   if (!info.Changelog.empty()) AddEntry(info.Changelog, 0, folder_ + "\\" + info.Changelog, changelogLine_);
   if (!info.Pages.empty()) AddLayout(info.Pages, "", false, pagesLine_);
-  if (!info.UninstallPages.empty()) AddLayout(info.UninstallPages, "UNINSTALL_", true, uninstallPagesLine_);
+  if (!info.UninstallPages.empty()) AddLayout(info.UninstallPages, kUninstallEntryPrefix, true, uninstallPagesLine_);
   for (size_t group = 1; group < compiler_.FileList.Groups.size(); ++group)
     for (const TFile& file : compiler_.FileList.Groups[group].Files)
       AddEntry(file.EntryName, static_cast<uint16_t>(group), file.Source,

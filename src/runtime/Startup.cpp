@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "archive/SetupEntryNames.h"
 #include "archive/Verification.h"
 #include "base/ExitCodes.h"
 #include "base/Numbers.h"
@@ -184,7 +185,7 @@ void ReadSpaceAvailable(TSetupRuntime& runtime) {
 
 std::optional<int> LoadCompiledScript(TSetupRuntime& runtime) {
   uint32_t size = 0;
-  auto bytes = runtime.Pak.FindFile("CompiledLines", 0, size);
+  auto bytes = runtime.Pak.FindFile(kCompiledLinesEntry, 0, size);
   if (!bytes) return Refuse("Error: Compiled Lines Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
   if (TStatus loaded = runtime.Script.LoadFromBuffer(bytes->data(), static_cast<uint32_t>(bytes->size())); !loaded)
     return Refuse("Error: Compiled Lines Damaged. Setup is corrupt\r" + loaded.Message(), kCorruptCaption,
@@ -224,7 +225,7 @@ void LoadLanguages(TSetupRuntime& runtime) {
   // lies among the others (an empty entry before it does not end the search).
   runtime.Pak.ForEachInGroup(0, [&runtime](uint32_t index) {
     const TPakFile& entry = runtime.Pak.Files()[index];
-    if (entry.Size == 0 || !StartsWithNoCase(entry.Name, "LANGUAGE-")) return;
+    if (entry.Size == 0 || !StartsWithNoCase(entry.Name, kLanguageEntryPrefix)) return;
     if (auto bytes = runtime.Pak.ExtractFile(index))
       runtime.Languages.Add(bytes->data(), static_cast<uint32_t>(bytes->size()));
   });
@@ -254,7 +255,7 @@ std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
   runtime.SpaceRequiredText = FormatSize(groupedTotal);
 
   uint32_t size = 0;
-  auto setupInfo = runtime.Pak.FindFile("SetupInfo", 0, size);
+  auto setupInfo = runtime.Pak.FindFile(kSetupInfoEntry, 0, size);
   if (!setupInfo)
     return Refuse("Error: Setup Information Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
   // A record cut short reads as far as it goes; it has passed its checksum.

@@ -2,6 +2,7 @@
 
 #include "archive/CertificateTable.h"
 #include "archive/Pak.h"
+#include "archive/SetupEntryNames.h"
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
 #include "runtime/SetupRuntime.h"
@@ -17,8 +18,6 @@ namespace {
 
 constexpr const char* kUninstallKeyParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kDefaultUninstallerName = "Uninstall.exe";
-constexpr std::string_view kEntryPrefix = "UNINSTALL_";
-constexpr std::string_view kIconEntry = "UNINSTALL_ICON.ICO";
 
 // A registration that cannot be stored is a failure: the installed program
 // would be missing from the system's list and could not be removed from it.
@@ -61,7 +60,7 @@ TStatus CopyProgram(const std::string& host, uint64_t length, const std::string&
 void ReplaceUninstallerIcon(TPak& pak, const std::string& uninstaller) {
   for (uint32_t i = 0; i < pak.FileCount(); ++i) {
     const TPakFile& entry = pak.Files()[i];
-    if (entry.Group != 0 || !SameTextAnsi(entry.Name, kIconEntry)) continue;
+    if (entry.Group != 0 || !SameTextAnsi(entry.Name, kUninstallIconEntry)) continue;
     auto icon = pak.ExtractFile(i);
     auto folder = RunTempFolder().Path();
     if (!icon || !folder) continue;
@@ -110,7 +109,7 @@ TStatus AppendArchive(TSetupRuntime& runtime, const std::string& uninstaller) {
   TSetupInfo info = runtime.SetupInfo.Info;
   info.IsUninstaller = 1;
   TBytes record = SerializeSetupInfo(info);
-  if (TStatus status = output.WriteData(output.AddFile("SetupInfo", "", 0), record.data(),
+  if (TStatus status = output.WriteData(output.AddFile(kSetupInfoEntry, "", 0), record.data(),
                                         static_cast<uint32_t>(record.size()));
       !status)
     return status;
@@ -127,8 +126,8 @@ std::string UninstallerPath(const TSetupInfo& info) {
 }
 
 std::optional<std::string> UninstallerEntryName(const std::string& name) {
-  if (!StartsWithNoCase(name, kEntryPrefix) || SameTextAnsi(name, kIconEntry)) return std::nullopt;
-  std::string rest = name.substr(kEntryPrefix.size());
+  if (!StartsWithNoCase(name, kUninstallEntryPrefix) || SameTextAnsi(name, kUninstallIconEntry)) return std::nullopt;
+  std::string rest = name.substr(std::string_view(kUninstallEntryPrefix).size());
   if (rest.empty()) return std::nullopt;
   return rest;
 }

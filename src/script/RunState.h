@@ -59,7 +59,7 @@ class TRunState {
   std::atomic<bool> Terminating{false};
 
   // The current language's string N.
-  std::u16string GetString(uint16_t number) const { return Languages.GetString(number); }
+  std::u16string GetString(TStringId id) const { return Languages.GetString(id); }
 };
 
 }  // namespace tailpack

@@ -28,11 +28,6 @@ constexpr std::array<TPageTypeName, 9> kPageTypeNames = {{
     {"languageselection", TPageType::LanguageSelection},
 }};
 
-// Language strings of the button captions.
-constexpr uint16_t kNextCaption = 13;
-constexpr uint16_t kStartCaption = 15;
-constexpr uint16_t kFinishCaption = 16;
-
 }  // namespace
 
 std::optional<TPageType> PageTypeFromName(const std::string& name) {
@@ -108,10 +103,10 @@ void TSEPageControl::ShowPage(int index) {
   nextButton_.SetEnabled(true);
   cancelButton_.SetEnabled(true);
   if (index == 0) backButton_.SetVisible(false);
-  nextButton_.SetText(runtime_.GetString(kNextCaption));
+  nextButton_.SetText(runtime_.GetString(TStringId::NextCaption));
   switch (PageList[static_cast<size_t>(index)]->PageType) {
     case TPageType::Patch:
-      nextButton_.SetText(runtime_.GetString(kStartCaption));
+      nextButton_.SetText(runtime_.GetString(TStringId::StartCaption));
       break;
     case TPageType::Patching:
     case TPageType::Uninstall:
@@ -121,7 +116,7 @@ void TSEPageControl::ShowPage(int index) {
       languageButton_.SetVisible(false);
       break;
     case TPageType::Finish:
-      cancelButton_.SetText(runtime_.GetString(kFinishCaption));
+      cancelButton_.SetText(runtime_.GetString(TStringId::FinishCaption));
       backButton_.SetVisible(false);
       nextButton_.SetVisible(false);
       break;

@@ -401,7 +401,7 @@ TEST_F(StartupTest, ASilentRunLoadsEverythingAndPressesNextUntilTheWizardEndsIt)
     EXPECT_EQ(runtime.Script.Lines.size(), 4u);
     EXPECT_EQ(runtime.Commands.Commands.size(), 32u);
     ASSERT_EQ(runtime.Languages.LanguageList().size(), 1u);
-    EXPECT_EQ(runtime.GetString(23), u"The installation failed.");
+    EXPECT_EQ(runtime.GetString(TStringId::FailureText), u"The installation failed.");
     EXPECT_TRUE(runtime.ArchiveFromCommandLine);
     EXPECT_FALSE(runtime.Variables.ProgramFilesDir.empty());
     EXPECT_EQ(runtime.Variables.ProgramFilesDir.back(), '\\');

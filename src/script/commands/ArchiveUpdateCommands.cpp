@@ -21,7 +21,7 @@ class TRuntimeUpdateHost final : public IUpdateHost {
   explicit TRuntimeUpdateHost(TRunState& runtime) : runtime_(runtime) {}
 
   std::string InstallDir() override { return runtime_.SetupInfo.Info.InstallDir; }
-  std::u16string LanguageString(uint16_t number) override { return runtime_.GetString(number); }
+  std::u16string LanguageString(TStringId id) override { return runtime_.GetString(id); }
   void SetStatusText(const std::u16string& text) override { runtime_.Progress.SetStatusText(text); }
   void StepProgress(bool notify) override { runtime_.Progress.StepProgress(notify); }
   bool AskRetry(const std::string& message) override {

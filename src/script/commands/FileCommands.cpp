@@ -40,7 +40,7 @@ std::string InstallWorkingFolder(const TRunState& runtime, const std::string& fi
 // Extracts a group; a group that cannot be installed completely ends the run,
 // so no missing or damaged file is ever reported as installed.
 void ExtractGroupOrAbort(TRunState& runtime, const std::string& folder, uint16_t group) {
-  runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(18); });
+  runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(TStringId::Extracting); });
   runtime.Pak.SetRecorder(&runtime.UninstallList);
   // A group extracted into the installation folder, or below it, must not
   // pass through a link anywhere below the installation folder; one sent
@@ -94,7 +94,7 @@ void TCopyFileCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   std::string source = Expand(runtime, ResolveCDDrive(Param(line, 0)));
   std::string destination = Expand(runtime, Param(line, 1));
-  runtime.Progress.SetStatusText(TLanguages::ReplaceText(runtime.GetString(17), u"<%FILENAME%>",
+  runtime.Progress.SetStatusText(TLanguages::ReplaceText(runtime.GetString(TStringId::CopyingFile), u"<%FILENAME%>",
                                                          AnsiToWide(ExtractFileName(source))));
   // A folder link planted in the installation folder would take the copy
   // (and the folders made for it) elsewhere: such a copy fails, silently as

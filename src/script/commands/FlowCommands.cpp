@@ -51,7 +51,7 @@ void TMessageCommand::SFXProcess(TRunState& runtime, int32_t row) {
 }
 
 void TFailureCommand::SFXProcess(TRunState& runtime, int32_t) {
-  runtime.Progress.SetFileLabel(runtime.GetString(23));
+  runtime.Progress.SetFileLabel(runtime.GetString(TStringId::FailureText));
   runtime.ScriptAborted = true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "archive/SetupEntryNames.h"
 #include "script/CommandClass.h"
 
 namespace tailpack {
@@ -78,12 +79,12 @@ class TLanguageFileCommand : public TCommandClass {
 
 class TLanguageCommand final : public TLanguageFileCommand {
  public:
-  TLanguageCommand() : TLanguageFileCommand("language", "LANGUAGE-") {}
+  TLanguageCommand() : TLanguageFileCommand("language", kLanguageEntryPrefix) {}
 };
 
 class TUninstallLanguageCommand final : public TLanguageFileCommand {
  public:
-  TUninstallLanguageCommand() : TLanguageFileCommand("uninstalllanguage", "UNINSTALL_LANGUAGE-") {}
+  TUninstallLanguageCommand() : TLanguageFileCommand("uninstalllanguage", kUninstallLanguagePrefix) {}
 };
 
 class TUninstallLogLoadCommand final : public TCommandClass {

@@ -60,7 +60,7 @@ void SelectRootKey(TRunState& runtime, const std::string& shortName) {
 
 void AbortRun(TRunState& runtime, const std::string& message) {
   if (!message.empty()) ShowMessage(message, "Error", TMessageIcon::Error);
-  runtime.Progress.SetFileLabel(runtime.GetString(23));
+  runtime.Progress.SetFileLabel(runtime.GetString(TStringId::FailureText));
   runtime.InstallFailed = true;
   runtime.ScriptAborted = true;
 }
