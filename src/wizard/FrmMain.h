@@ -96,9 +96,6 @@ class TFrmMain final : public IWizard, public IWizardEvents {
   void PatchingRun();
   void PollProgress();
   void UninstallRun();
-  // The folders an uninstallation works below: the installation folder and
-  // the special folders the log's path variables stand for.
-  std::vector<std::string> UninstallWorkingFolders() const;
   void FinishStep();
   void RunFinaliser();
   [[noreturn]] void CompletionStep();
