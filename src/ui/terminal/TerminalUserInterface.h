@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "runtime/WizardInterface.h"
-#include "ui/headless/HeadlessUserInterface.h"
+#include "wizard/WizardAssembly.h"
 
 namespace tailpack {
 

@@ -12,7 +12,7 @@
 
 #include "runtime/WizardInterface.h"
 #include "system/MessageBoxes.h"
-#include "ui/headless/HeadlessUserInterface.h"
+#include "wizard/WizardAssembly.h"
 
 namespace tailpack::win32 {
 
