@@ -91,6 +91,8 @@ void TSetupThread::Fail(const std::string& message) {
     if (onError_) onError_(message, kThreadContext);
     else ErrorReport(message, kThreadContext);
   } catch (...) {
+    // Safe to drop: no exception may leave the thread (it would end the
+    // process without a report), and the run is marked failed below.
   }
   ended_ = true;
   Running = false;

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdlib>
 #include <functional>
 
 #include "archive/Zlib.h"
@@ -22,7 +22,6 @@ namespace tailpack {
 namespace {
 
 using test::TTestEntry;
-using TClock = std::chrono::steady_clock;
 
 TEST(SetupCommandLine, SwitchesInAnyCaseAndTheFolderAfterId) {
   struct TCase {
@@ -66,11 +65,57 @@ TEST(SetupCommandLine, QuotesGroupWordsAndBackslashesAreOrdinary) {
   }
 }
 
+// The system with a tick counter of its own: every reading moves it on by
+// Step milliseconds, so a wait for the counter passes without real time.
+class TFakeTicks final : public ISystemInfo {
+ public:
+  static constexpr uint32_t Step = 50;
+  explicit TFakeTicks(ISystemInfo& inner) : inner_(inner) {}
+  // The counter now, without moving it.
+  uint32_t Now() const { return ticks_; }
+
+  TVersionFacts VersionFacts() override { return inner_.VersionFacts(); }
+  bool SystemMetric(TSystemMetric metric) override { return inner_.SystemMetric(metric); }
+  uint64_t PhysicalMemory() override { return inner_.PhysicalMemory(); }
+  uint64_t TimeStampCounter() override { return inner_.TimeStampCounter(); }
+  TPriorityState RaisePriority() override { return inner_.RaisePriority(); }
+  void RestorePriority(const TPriorityState& state) override { inner_.RestorePriority(state); }
+  bool RestrictToFirstProcessor() override { return inner_.RestrictToFirstProcessor(); }
+  uint16_t DefaultLanguageId() override { return inner_.DefaultLanguageId(); }
+  // Starts just below the wrap, so a wait across it is covered too.
+  uint32_t TickCount() override { return ticks_ += Step; }
+  std::vector<std::string> EnvironmentBlock() override { return inner_.EnvironmentBlock(); }
+  std::string ExecutablePath() override { return inner_.ExecutablePath(); }
+  [[noreturn]] void ExitNow(int code) override {
+    inner_.ExitNow(code);
+    std::abort();  // the inner one does not return either
+  }
+
+ private:
+  ISystemInfo& inner_;
+  uint32_t ticks_ = 0xFFFFFF00u;
+};
+
+// Puts another system in place for the lifetime of the object.
+class TSystemOverride {
+ public:
+  explicit TSystemOverride(ISystemInfo& replacement) : saved_(Platform().System) { Platform().System = &replacement; }
+  ~TSystemOverride() { Platform().System = saved_; }
+  TSystemOverride(const TSystemOverride&) = delete;
+  TSystemOverride& operator=(const TSystemOverride&) = delete;
+
+ private:
+  ISystemInfo* saved_;
+};
+
 // What the stand-in windows saw, in order.
 struct TStartupLog {
   std::vector<std::string> Window;  // "show", "status:...", "progress:a/b", "close"
-  TClock::time_point LastCount;
-  TClock::time_point Closed;
+  // The fake tick counter, where a test puts one in place, and its readings
+  // at the last count shown and at the window's closing.
+  const TFakeTicks* Ticks = nullptr;
+  uint32_t LastCount = 0;
+  uint32_t Closed = 0;
   bool WizardCreated = false;
   bool PagesSetUp = false;
   int NextPresses = 0;
@@ -88,7 +133,7 @@ class TStandInVerificationWindow final : public IVerificationWindow {
   void Show() override { log_.Window.push_back("show"); }
   void SetStatus(const std::u16string& text) override {
     log_.Window.push_back("status:" + WideToAnsi(text));
-    log_.LastCount = TClock::now();
+    if (log_.Ticks) log_.LastCount = log_.Ticks->Now();
   }
   void SetProgress(uint32_t position, uint32_t maximum) override {
     log_.Window.push_back("progress:" + std::to_string(position) + "/" + std::to_string(maximum));
@@ -96,7 +141,7 @@ class TStandInVerificationWindow final : public IVerificationWindow {
   void Repaint() override {}
   void Close() override {
     log_.Window.push_back("close");
-    log_.Closed = TClock::now();
+    if (log_.Ticks) log_.Closed = log_.Ticks->Now();
   }
 
  private:
@@ -438,6 +483,9 @@ TEST_F(StartupTest, TheInstallationFolderComesFromTheFirstRegistryValueThatHasOn
 TEST_F(StartupTest, AnInteractiveRunCountsTheEntriesKeepsTheWindowAWhileAndRunsTheWizard) {
   groups_ = {{"a.txt", 1, test::TextBytes(10)}};
   ASSERT_NO_FATAL_FAILURE(WriteSetup({"LANGUAGE-English"}));
+  TFakeTicks ticks(System());
+  TSystemOverride useTicks(ticks);
+  log_.Ticks = &ticks;
   EXPECT_EQ(Start({Archive()}), kExitCancelled);
   const std::vector<std::string> events = {"status:Loading Header",
                                            "progress:0/100",
@@ -454,7 +502,8 @@ TEST_F(StartupTest, AnInteractiveRunCountsTheEntriesKeepsTheWindowAWhileAndRunsT
                                            "progress:4/4",
                                            "close"};
   EXPECT_EQ(log_.Window, events);
-  EXPECT_GE(log_.Closed - log_.LastCount, std::chrono::milliseconds(500));
+  // The window stays for more than half a second after the last count.
+  EXPECT_GT(static_cast<uint32_t>(log_.Closed - log_.LastCount), 500u);
   EXPECT_TRUE(log_.PagesSetUp);
   EXPECT_EQ(log_.NextPresses, 0);
 }
