@@ -1,9 +1,9 @@
 #include "script/SetupThread.h"
 
-#include <chrono>
 #include <exception>
 
 #include "base/Errors.h"
+#include "base/ProgressChannel.h"
 #include "base/FileHelpers.h"
 #include "diag/ErrorReport.h"
 #include "script/commands/RunSupport.h"
@@ -15,7 +15,6 @@ namespace tailpack {
 namespace {
 
 constexpr const char* kThreadContext = "Setup Thread";
-constexpr auto kIdlePoll = std::chrono::milliseconds(1);
 
 }  // namespace
 
@@ -69,12 +68,20 @@ TSetupThread::~TSetupThread() {
 
 void TSetupThread::StartWalk() {
   runtime_.CurrentRow = -1;
-  Running = true;
+  {
+    std::lock_guard guard(idleLock_);
+    Running = true;
+  }
+  idleWake_.notify_all();
 }
 
 void TSetupThread::RequestStop() {
-  StopRequested = true;
-  runtime_.Terminating = true;
+  {
+    std::lock_guard guard(idleLock_);
+    StopRequested = true;
+    runtime_.Terminating = true;
+  }
+  idleWake_.notify_all();
 }
 
 void TSetupThread::WaitFor() {
@@ -91,25 +98,30 @@ void TSetupThread::Fail(const std::string& message) {
   }
   ended_ = true;
   Running = false;
+  runtime_.Progress.Wake();
 }
 
 void TSetupThread::Execute() {
   // No exception may leave the thread: it would end the process without a
   // word. Failures of the runtime's family and any other go to the report.
-  while (!StopRequested) {
-    if (Running) {
-      try {
-        RunScript(runtime_);
-      } catch (const std::exception& failure) {
-        Fail(failure.what());
-        return;
-      } catch (...) {
-        Fail("Unknown exception");
-        return;
-      }
-      Running = false;
+  for (;;) {
+    {
+      std::unique_lock guard(idleLock_);
+      idleWake_.wait(guard, [this] { return Running || StopRequested; });
+      if (StopRequested) break;
     }
-    std::this_thread::sleep_for(kIdlePoll);
+    try {
+      RunScript(runtime_);
+    } catch (const std::exception& failure) {
+      Fail(failure.what());
+      return;
+    } catch (...) {
+      Fail("Unknown exception");
+      return;
+    }
+    Running = false;
+    // The window waits for this rather than looking every millisecond.
+    runtime_.Progress.Wake();
   }
   ended_ = true;
 }
