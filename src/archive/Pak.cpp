@@ -386,7 +386,9 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
       return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
     copied += piece;
   } while (copied < size);
-  if (!target->Flush()) return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
+  // Made durable with the rest of the run (IFileSystem::FlushWrittenFiles);
+  // an error the system reports on closing still fails the entry.
+  if (!target->Close()) return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
   return TStatus::Success();
 }
 
@@ -421,7 +423,8 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
       }
       if (recorder_) recorder_->AddFile(target);
       const uint8_t* bytes = data ? data->data() : nullptr;
-      if (TStatus status = WriteBufferToFile(target, bytes, entry.Size, recorder_); !status) return status;
+      if (TStatus status = WriteBufferToFile(target, bytes, entry.Size, recorder_, TDurability::WithTheRun); !status)
+        return status;
     }
     Progress().StepProgress(true);
   }

@@ -177,6 +177,7 @@ class TPak {
   // Copies the entry's Size raw bytes to TargetPath in kLargeFileChunk pieces,
   // posting the status line before each. The target's folder must exist. A
   // short read or write removes the partial target and returns the failure.
+  // The target is closed, not flushed (see ExtractGroup).
   TStatus ExtractLargeFile(const std::string& targetPath, const std::string& name, uint32_t size,
                            uint32_t index);
   // Extracts every entry of Group below Folder, recording each target (and
@@ -187,7 +188,9 @@ class TPak {
   // target that lies behind a link (a symbolic link or junction) below
   // Boundary, the folder the extraction works in (Folder when empty, or a
   // folder that holds it, such as the installation folder). Nothing is
-  // written through such a link.
+  // written through such a link. The files are written and closed, not
+  // flushed one by one: the caller makes them durable together
+  // (IFileSystem::FlushWrittenFiles).
   TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 
   // --- Writing ---------------------------------------------------------------

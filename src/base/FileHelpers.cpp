@@ -34,16 +34,17 @@ std::optional<TBytes> TryReadWholeFile(const std::string& path) {
 }
 
 TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
-                          IInstallRecorder* recorder) {
+                          IInstallRecorder* recorder, TDurability durability) {
   CreateFolderChain(ExtractFileDir(path), recorder);
-  return WriteWholeFile(path, data, count);
+  return WriteWholeFile(path, data, count, durability);
 }
 
-TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count) {
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count, TDurability durability) {
   auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
   if (!file) return TStatus::Failure("Cannot create \"" + path + "\"");
   bool complete = count == 0 || data == nullptr || file->Write(data, count) == count;
-  complete = file->Flush() && complete;
+  if (durability == TDurability::Flushed) complete = file->Flush() && complete;
+  complete = file->Close() && complete;
   file.reset();
   if (!complete) {
     Files().Delete(path);

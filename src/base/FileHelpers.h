@@ -20,16 +20,27 @@ std::optional<TBytes> ReadWholeFile(const std::string& path);
 // opened or read completely (never raises).
 std::optional<TBytes> TryReadWholeFile(const std::string& path);
 
+// When a file written whole is on disk.
+enum class TDurability {
+  // Flushed before the write returns: the install log, the uninstaller.
+  Flushed,
+  // Written and closed, made durable later with the rest of a run's files by
+  // one IFileSystem::FlushWrittenFiles: the files an installation extracts.
+  WithTheRun,
+};
+
 // Creates (or truncates) the file and writes Count bytes, in a folder that
-// exists. A file that cannot be written completely is removed again and the
+// exists. A file that cannot be written completely (a short write, or an
+// error the system reports on flushing or closing) is removed again and the
 // failure returned, so no truncated file is left behind.
-TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count);
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count,
+                       TDurability durability = TDurability::Flushed);
 
 // Creates the folders of Path, then creates (or truncates) the file and writes
 // Count bytes. A file that cannot be written completely is removed again and
 // the failure returned, so no truncated file is left behind.
 TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
-                          IInstallRecorder* recorder = nullptr);
+                          IInstallRecorder* recorder = nullptr, TDurability durability = TDurability::Flushed);
 
 // Creates each missing folder of an absolute drive path ("X:\..."), from the
 // root downwards, and reports every folder it created to Recorder. Other

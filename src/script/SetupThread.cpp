@@ -6,6 +6,7 @@
 #include "base/ProgressChannel.h"
 #include "base/FileHelpers.h"
 #include "diag/ErrorReport.h"
+#include "platform/Platform.h"
 #include "script/commands/RunSupport.h"
 #include "setup/SetupRuntime.h"
 #include "setup/Uninstaller.h"
@@ -15,6 +16,9 @@ namespace tailpack {
 namespace {
 
 constexpr const char* kThreadContext = "Setup Thread";
+constexpr const char* kFlushFailedText =
+    "Error: the installed files could not all be written to the disk. The system reported a write error; the "
+    "installation is incomplete.";
 
 }  // namespace
 
@@ -43,12 +47,17 @@ void RunScriptLines(TSetupRuntime& runtime) {
 void FinishScriptRun(TSetupRuntime& runtime) {
   const TSetupInfo& info = runtime.SetupInfo.Info;
   CreateFolderChain(info.InstallDir, &runtime.UninstallList);
-  if (info.HasUninstaller != 1) return;
-  // Without its log the uninstaller could remove nothing: the user must hear
-  // of a log that was not written.
-  if (TStatus saved = runtime.UninstallList.SaveToFile(info.InstallDir, info.UninstallPrefix); !saved)
-    ReportRunFailure(runtime, saved.Message());
-  if (TStatus created = CreateUninstaller(runtime); !created) ReportRunFailure(runtime, created.Message());
+  if (info.HasUninstaller == 1) {
+    // Without its log the uninstaller could remove nothing: the user must
+    // hear of a log that was not written.
+    if (TStatus saved = runtime.UninstallList.SaveToFile(info.InstallDir, info.UninstallPrefix); !saved)
+      ReportRunFailure(runtime, saved.Message());
+    if (TStatus created = CreateUninstaller(runtime); !created) ReportRunFailure(runtime, created.Message());
+  }
+  // The installed files were written without a flush each; one flush of
+  // everything written makes them durable before the run reports success,
+  // and tells of any that the disk did not take.
+  if (!Files().FlushWrittenFiles()) ReportRunFailure(runtime, kFlushFailedText);
 }
 
 void RunScript(TSetupRuntime& runtime) {

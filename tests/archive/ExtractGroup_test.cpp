@@ -43,6 +43,8 @@ class ExtractGroupTest : public test::TempFolderTest {
 };
 
 TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
+  test::TFaultyFileSystem counting;  // no faults: it counts the flushes
+  TFileSystemOverride use(counting);
   TPak pak;
   ASSERT_NO_FATAL_FAILURE(Open(pak));
   test::TProgressCapture progress;
@@ -69,6 +71,8 @@ TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
                                              u"Extracting empty.txt", u"Extracting "};
   EXPECT_EQ(progress.Lines, lines);
   EXPECT_EQ(progress.Steps(), 3u);
+  // Durability comes with the run's one flush at its end, not file by file.
+  EXPECT_TRUE(counting.FlushedFiles().empty());
 }
 
 TEST_F(ExtractGroupTest, UnsafeNameRefusesTheWholeGroup) {
@@ -111,22 +115,27 @@ TEST_F(ExtractGroupTest, DamagedEntryStopsWithoutLeavingAFile) {
 }
 
 TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
+  enum class TFault { WritesAfterLimit, Open, Close };
   struct TCase {
     const char* Label;
-    uint64_t WriteLimit;  // bytes the target accepts; none: its open fails
-    bool FailOpen;
+    TFault Fault;
+    uint64_t WriteLimit;  // bytes the target accepts
   };
   const TCase kCases[] = {
-      {"disk full after 100 bytes", 100, false},
-      {"disk full at once", 0, false},
-      {"target cannot be created", 0, true},
+      {"disk full after 100 bytes", TFault::WritesAfterLimit, 100},
+      {"disk full at once", TFault::WritesAfterLimit, 0},
+      {"target cannot be created", TFault::Open, 0},
+      {"a write lost, told on closing", TFault::Close, 0},
   };
   for (const TCase& row : kCases) {
     SCOPED_TRACE(row.Label);
     test::TFaultyFileSystem faulty;
     TFileSystemOverride use(faulty);
-    if (row.FailOpen) faulty.FailOpens("b.bin");
-    else faulty.FailWritesAfter(row.WriteLimit, "b.bin");
+    switch (row.Fault) {
+      case TFault::WritesAfterLimit: faulty.FailWritesAfter(row.WriteLimit, "b.bin"); break;
+      case TFault::Open: faulty.FailOpens("b.bin"); break;
+      case TFault::Close: faulty.FailCloses("b.bin"); break;
+    }
     TPak pak;
     ASSERT_NO_FATAL_FAILURE(Open(pak));
     TStatus status = pak.ExtractGroup(Out(), 1);

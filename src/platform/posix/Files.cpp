@@ -16,6 +16,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/posix/Descriptor.h"
 #include "base/Text.h"
@@ -83,9 +87,73 @@ class TPosixFile final : public IFile {
 
   bool Flush() override { return fsync(fd_.Get()) == 0 || errno == EINVAL; }
 
+  bool Close() override {
+    if (fd_.Get() < 0) return true;
+    return close(fd_.Release()) == 0;
+  }
+
  private:
   TDescriptor fd_;
 };
+
+// The file systems written to since the last flush, each with a descriptor
+// opened before the first write to it: syncfs through that descriptor pushes
+// the whole file system to disk and reports every write-back error since the
+// descriptor was opened, so the files themselves need no flush of their own.
+class TWrittenFileSystems {
+ public:
+  // Notes the file system of a file just opened (or created) for writing in
+  // Folder.
+  void Note(int written, dev_t device, const std::string& folder) {
+    std::lock_guard guard(lock_);
+    for (const auto& known : descriptors_)
+      if (known.first == device) return;
+    // The folder rather than the file: a file the run deletes later would
+    // otherwise keep its space until the flush.
+    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) descriptor = fcntl(written, F_DUPFD_CLOEXEC, 0);
+    descriptors_.emplace_back(device, std::make_unique<TDescriptor>(descriptor));
+  }
+
+  // Notes the file system of a folder just created.
+  void NoteFolder(const std::string& folder) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) return;
+    {
+      std::lock_guard guard(lock_);
+      for (const auto& known : descriptors_)
+        if (known.first == info.st_dev) return;
+    }
+    TDescriptor descriptor(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor.Get() >= 0) Note(descriptor.Get(), info.st_dev, folder);
+  }
+
+  bool FlushAll() {
+    std::lock_guard guard(lock_);
+    bool flushed = true;
+    for (const auto& [device, descriptor] : descriptors_) {
+      // Without any descriptor nothing could tell whether the data arrived.
+      if (descriptor->Get() < 0 || syncfs(descriptor->Get()) != 0) flushed = false;
+    }
+    descriptors_.clear();
+    return flushed;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<std::pair<dev_t, std::unique_ptr<TDescriptor>>> descriptors_;
+};
+
+TWrittenFileSystems& WrittenFileSystems() {
+  static TWrittenFileSystems written;
+  return written;
+}
+
+std::string HostFolderOf(const std::string& host) {
+  size_t slash = host.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : host.substr(0, slash);
+}
 
 // "*" any run, "?" one character, case-insensitive.
 bool MatchPlain(const std::string& name, const std::string& pattern) {
@@ -181,6 +249,7 @@ bool IsReadOnlyFile(const struct stat& info) { return S_ISREG(info.st_mode) && (
 
 // Opens a host file that must be a regular file. O_NONBLOCK keeps a FIFO that
 // happens to carry the name from blocking the open; it is cleared afterwards.
+// A descriptor opened for writing notes its file system for the final flush.
 int OpenRegularFile(const std::string& host, int flags, mode_t mode) {
   TDescriptor fd(open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode));
   if (fd.Get() < 0) return -1;
@@ -188,6 +257,7 @@ int OpenRegularFile(const std::string& host, int flags, mode_t mode) {
   if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   int status = fcntl(fd.Get(), F_GETFL);
   if (status < 0 || fcntl(fd.Get(), F_SETFL, status & ~O_NONBLOCK) != 0) return -1;
+  if ((flags & O_ACCMODE) != O_RDONLY) WrittenFileSystems().Note(fd.Get(), info.st_dev, HostFolderOf(host));
   return fd.Release();
 }
 
@@ -367,7 +437,9 @@ class TPosixFileSystem final : public IFileSystem {
 
   bool CreateFolder(const std::string& path) override {
     auto host = posix::ToHostPath(path);
-    return host && mkdir(host->c_str(), 0755) == 0;
+    if (!host || mkdir(host->c_str(), 0755) != 0) return false;
+    WrittenFileSystems().NoteFolder(*host);
+    return true;
   }
 
   bool RemoveFolder(const std::string& path) override {
@@ -466,6 +538,8 @@ class TPosixFileSystem final : public IFileSystem {
       return std::nullopt;
     return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
   }
+
+  bool FlushWrittenFiles() override { return WrittenFileSystems().FlushAll(); }
 };
 
 }  // namespace

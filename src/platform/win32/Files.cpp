@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "base/Text.h"
@@ -74,9 +76,114 @@ class TWin32File final : public IFile {
 
   bool Flush() override { return FlushFileBuffers(handle_.Get()) != 0; }
 
+  bool Close() override {
+    if (!handle_) return true;
+    return CloseHandle(handle_.Release()) != 0;
+  }
+
  private:
   TWinHandle handle_;
 };
+
+std::wstring FullPath(const std::wstring& path) {
+  DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+// Windows compares names without regard to case.
+std::wstring PathKey(std::wstring path) {
+  if (!path.empty()) CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+  return path;
+}
+
+// The device of the volume that holds Root ("C:\" gives "\\.\C:"), for a
+// flush of the whole volume; empty when it has none (a network share).
+std::wstring VolumeDevice(const std::wstring& root) {
+  if (root.size() == 3 && root[1] == L':' && root[2] == L'\\') return L"\\\\.\\" + root.substr(0, 2);
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumeNameForVolumeMountPointW(root.c_str(), name, MAX_PATH)) return {};
+  std::wstring device = name;
+  if (!device.empty() && device.back() == L'\\') device.pop_back();
+  return device;
+}
+
+// Flushes the whole volume: one flush instead of one per file. Windows allows
+// it to administrators (a setup runs as one); elsewhere, and where the system
+// does not offer it (Wine refuses it), this fails.
+bool FlushVolume(const std::wstring& root) {
+  std::wstring device = VolumeDevice(root);
+  if (device.empty()) return false;
+  TWinHandle volume(CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  return volume && FlushFileBuffers(volume.Get());
+}
+
+// The files written since the last flush, by full path: what the flush at the
+// end has to make durable. Kept up to date when they are renamed or deleted.
+class TWrittenFiles {
+ public:
+  void Note(const std::wstring& path) {
+    std::wstring full = FullPath(path);
+    std::lock_guard guard(lock_);
+    files_[PathKey(full)] = full;
+  }
+  void Forget(const std::wstring& path) {
+    std::lock_guard guard(lock_);
+    files_.erase(PathKey(FullPath(path)));
+  }
+  void Moved(const std::wstring& from, const std::wstring& to) {
+    std::lock_guard guard(lock_);
+    if (files_.erase(PathKey(FullPath(from))) == 0) return;
+    std::wstring full = FullPath(to);
+    files_[PathKey(full)] = full;
+  }
+
+  // One flush per volume where that is allowed, else one per file.
+  bool FlushAll() {
+    std::map<std::wstring, std::vector<std::wstring>> byVolume;
+    {
+      std::lock_guard guard(lock_);
+      std::map<std::wstring, std::wstring> volumeOfFolder;  // one look-up per folder
+      for (const auto& [key, path] : files_) {
+        std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+        auto known = volumeOfFolder.find(folder);
+        if (known == volumeOfFolder.end()) {
+          wchar_t root[MAX_PATH + 1] = {};
+          std::wstring volume = GetVolumePathNameW(path.c_str(), root, MAX_PATH) ? root : L"";
+          known = volumeOfFolder.emplace(folder, PathKey(volume)).first;
+        }
+        byVolume[known->second].push_back(path);
+      }
+      files_.clear();
+    }
+    bool flushed = true;
+    for (const auto& [volume, paths] : byVolume) {
+      if (!volume.empty() && FlushVolume(volume)) continue;
+      for (const std::wstring& path : paths) {
+        // A file that is gone, moved or made read-only since cannot be
+        // reached any more; the system writes it back in its own time.
+        TWinHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file && !FlushFileBuffers(file.Get())) flushed = false;
+      }
+    }
+    return flushed;
+  }
+
+ private:
+  std::mutex lock_;
+  std::map<std::wstring, std::wstring> files_;  // upper-cased full path -> full path
+};
+
+TWrittenFiles& WrittenFiles() {
+  static TWrittenFiles written;
+  return written;
+}
 
 class TFindHandle {
  public:
@@ -192,6 +299,7 @@ class TWin32FileSystem final : public IFileSystem {
     TWinHandle handle(CreateFileW(wide.c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
     if (!handle) return nullptr;
     if ((access & GENERIC_WRITE) && HandleIsReparsePoint(handle.Get())) return nullptr;
+    if (access & GENERIC_WRITE) WrittenFiles().Note(wide);
     return std::make_unique<TWin32File>(std::move(handle));
   }
 
@@ -244,14 +352,20 @@ class TWin32FileSystem final : public IFileSystem {
       if (failIfExists || !ReplaceLinkByNothing(to)) return false;
       exclusive = TRUE;
     }
-    return CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive) != 0;
+    if (!CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive)) return false;
+    WrittenFiles().Note(to);
+    return true;
   }
 
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     if (oldPath.empty() || newPath.empty()) return false;
     std::wstring from = ToWide(oldPath);
     std::wstring to = ToWide(newPath);
-    if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) return MoveFileW(from.c_str(), to.c_str()) != 0;
+    if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) {
+      if (!MoveFileW(from.c_str(), to.c_str())) return false;
+      WrittenFiles().Moved(from, to);
+      return true;
+    }
     // Only the letter case changes. Windows renames in place; Wine reports
     // success and keeps the old spelling. Going through a unique name works
     // on both; if the second step fails the file gets its old name back.
@@ -267,7 +381,11 @@ class TWin32FileSystem final : public IFileSystem {
   }
 
   bool Delete(const std::string& path) override {
-    return !path.empty() && DeleteFileW(ToWide(path).c_str()) != 0;
+    if (path.empty()) return false;
+    std::wstring wide = ToWide(path);
+    if (!DeleteFileW(wide.c_str())) return false;
+    WrittenFiles().Forget(wide);
+    return true;
   }
 
   bool MakeExecutable(const std::string& path) override {
@@ -331,6 +449,8 @@ class TWin32FileSystem final : public IFileSystem {
     if (!GetDiskFreeSpaceExW(ToWide(root).c_str(), &available, nullptr, nullptr)) return std::nullopt;
     return available.QuadPart;
   }
+
+  bool FlushWrittenFiles() override { return WrittenFiles().FlushAll(); }
 };
 
 }  // namespace
