@@ -7,6 +7,7 @@
 #include "archive/Zlib.h"
 #include "base/Errors.h"
 #include "base/FileHelpers.h"
+#include "base/FolderChain.h"
 #include "base/InstallRecorder.h"
 #include "base/Numbers.h"
 #include "base/PathSafety.h"
@@ -400,32 +401,44 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
     if (entry.Group != group) continue;
     if (TStatus check = CheckEntryName(entry.Name); !check) return check;
   }
+  // The folders made or found for one file serve the next ones too.
+  TFolderChain folders(recorder_);
   uint32_t index = 0;
   for (bool found = FirstIndexInGroup(group, index); found; found = NextIndexInGroup(group, index)) {
     const TPakFile entry = files_[index];
     PostStatus(entry.Name);
     std::string target = EntryTargetPath(folder, entry.Name);
-    // Checked before any folder is made: a folder link planted in the target
-    // would take this file, and the folders made for it, somewhere else.
+    // Checked before any folder is made, for every file: a folder link
+    // planted in the target would take this file, and the folders made for
+    // it, somewhere else.
     if (auto link = LinkBelow(workingFolder, target))
       return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
                               "\" is a link, and nothing is written through it");
+    std::function<TStatus()> write;
+    std::optional<TBytes> data;
     if (entry.IsLarge()) {
-      if (recorder_) recorder_->AddFile(target);
-      CreateFolderChain(ExtractFileDir(target), recorder_);
-      if (TStatus status = ExtractLargeFile(target, entry.Name, entry.Size, index); !status) return status;
+      write = [&] { return ExtractLargeFile(target, entry.Name, entry.Size, index); };
     } else {
-      std::optional<TBytes> data;
       if (entry.Size > 0) {
         data = ExtractFile(index);
         if (!data)
           return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
       }
-      if (recorder_) recorder_->AddFile(target);
-      const uint8_t* bytes = data ? data->data() : nullptr;
-      if (TStatus status = WriteBufferToFile(target, bytes, entry.Size, recorder_, TDurability::WithTheRun); !status)
-        return status;
+      write = [&] {
+        return WriteWholeFile(target, data ? data->data() : nullptr, entry.Size, TDurability::WithTheRun);
+      };
     }
+    if (recorder_) recorder_->AddFile(target);
+    const std::string targetFolder = ExtractFileDir(target);
+    folders.Make(targetFolder);
+    TStatus status = write();
+    if (!status && !FileSystem().FolderExists(targetFolder)) {
+      // Something removed a folder made or found earlier: make it again.
+      folders.Forget(targetFolder);
+      folders.Make(targetFolder);
+      status = write();
+    }
+    if (!status) return status;
     Progress().StepProgress(true);
   }
   // The walk ends by finding no entry; the last status line shows the

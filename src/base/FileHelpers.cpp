@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/FolderChain.h"
 #include "base/InstallRecorder.h"
 #include "base/PathSafety.h"
 #include "platform/Platform.h"
@@ -59,18 +60,7 @@ bool IsAbsoluteDrivePath(std::string_view path) {
   return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
 }
 
-void CreateFolderChain(const std::string& path, IInstallRecorder* recorder) {
-  if (path.size() <= 3 || path[1] != ':' || path[2] != '\\') return;
-  std::string built = path.substr(0, 3);
-  size_t position = 3;
-  while (position < path.size()) {
-    size_t separator = path.find('\\', position);
-    size_t end = separator == std::string::npos ? path.size() : separator + 1;
-    built += path.substr(position, end - position);
-    position = end;
-    if (!Files().FolderExists(built) && Files().CreateFolder(built) && recorder) recorder->AddFolder(built);
-  }
-}
+void CreateFolderChain(const std::string& path, IInstallRecorder* recorder) { TFolderChain(recorder).Make(path); }
 
 namespace {
 

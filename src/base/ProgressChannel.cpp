@@ -82,8 +82,7 @@ void TProgressChannel::SetStatusObserver(std::function<void(const std::u16string
 
 void TProgressChannel::Posted() {
   ++posts_;
-  // Waking costs nothing when no window waits.
-  changed_.notify_all();
+  if (postWaiters_ > 0) changed_.notify_all();
 }
 
 uint64_t TProgressChannel::EventsLocked(TProgressEvents events) const {
@@ -97,7 +96,10 @@ uint64_t TProgressChannel::Events(TProgressEvents events) {
 
 uint64_t TProgressChannel::WaitForEvents(TProgressEvents events, uint64_t seen, std::chrono::milliseconds timeout) {
   std::unique_lock guard(lock_);
+  const bool forPosts = events == TProgressEvents::PostsAndWakes;
+  if (forPosts) ++postWaiters_;
   changed_.wait_for(guard, timeout, [&] { return EventsLocked(events) != seen; });
+  if (forPosts) --postWaiters_;
   return EventsLocked(events);
 }
 

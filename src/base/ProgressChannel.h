@@ -63,6 +63,9 @@ class TProgressChannel {
   std::condition_variable changed_;
   uint64_t posts_ = 0;
   uint64_t wakes_ = 0;
+  // Windows waiting for posts: only they are woken by one (a silent run's
+  // window is not disturbed by every file).
+  int postWaiters_ = 0;
   bool hasStatusLabel_ = false;
   bool hasGauge_ = false;
   bool hasFinishLabel_ = false;

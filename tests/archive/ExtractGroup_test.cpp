@@ -7,6 +7,7 @@
 #include "archive/PakTestSupport.h"
 #include "base/FileHelpers.h"
 #include "support/FaultyFileSystem.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/Links.h"
 #include "support/TempFolder.h"
 
@@ -145,6 +146,46 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
     EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\Deeper\\b.bin"));
     EXPECT_FALSE(Files().Exists(Out() + "\\empty.txt"));
   }
+}
+
+// Removes a folder (as another program might) just before the file named
+// Trigger is opened.
+class TFolderRemover final : public test::TForwardingFileSystem {
+ public:
+  TFolderRemover(std::string trigger, std::string folder)
+      : TForwardingFileSystem(Files()), trigger_(std::move(trigger)), folder_(std::move(folder)) {}
+  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
+    if (!done_ && path.size() >= trigger_.size() && path.compare(path.size() - trigger_.size(), trigger_.size(), trigger_) == 0) {
+      done_ = true;
+      DeleteTree(folder_);
+    }
+    return inner_.Open(path, mode, share);
+  }
+
+ private:
+  std::string trigger_;
+  std::string folder_;
+  bool done_ = false;
+};
+
+// The folders made for the first files are remembered for the next ones;
+// one that something else removed meanwhile is made again, and recorded.
+TEST_F(ExtractGroupTest, AFolderRemovedDuringTheExtractionIsMadeAgain) {
+  entries_ = {{"Sub\\one.txt", 1, test::TextBytes(10)}, {"Sub\\two.txt", 1, test::TextBytes(20)}};
+  ASSERT_NO_FATAL_FAILURE(Write());
+  TFolderRemover remover("two.txt", Out());
+  TFileSystemOverride use(remover);
+  TPak pak;
+  ASSERT_NO_FATAL_FAILURE(Open(pak));
+  TStatus status = pak.ExtractGroup(Out(), 1);
+  ASSERT_TRUE(status.Ok()) << status.Message();
+  EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\one.txt"));  // gone with its folder
+  EXPECT_EQ(test::ReadFile(Out() + "\\Sub\\two.txt"), entries_[1].Data);
+  const std::vector<std::string> expected = {
+      "file:" + Out() + "\\Sub\\one.txt", "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
+      "file:" + Out() + "\\Sub\\two.txt", "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
+  };
+  EXPECT_EQ(recorder_.Events, expected);
 }
 
 // Links planted in the target before the setup runs: a folder link below the
