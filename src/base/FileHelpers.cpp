@@ -1,5 +1,6 @@
 #include "base/FileHelpers.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/Errors.h"
@@ -40,18 +41,45 @@ TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t
   return WriteWholeFile(path, data, count, durability);
 }
 
-TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count, TDurability durability) {
-  auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
-  if (!file) return TStatus::Failure("Cannot create \"" + path + "\"");
-  bool complete = count == 0 || data == nullptr || file->Write(data, count) == count;
-  if (durability == TDurability::Flushed) complete = file->Flush() && complete;
-  complete = file->Close() && complete;
-  file.reset();
-  if (!complete) {
-    Files().Delete(path);
-    return TStatus::Failure("Cannot write \"" + path + "\" completely (is the disk full?)");
+TWholeFileWriter::TWholeFileWriter(std::string path)
+    : path_(std::move(path)), file_(Files().Open(path_, TFileMode::CreateAlways, TFileShare::None)) {}
+
+TWholeFileWriter::~TWholeFileWriter() {
+  if (finished_ || !file_) return;
+  file_.reset();
+  Files().Delete(path_);
+}
+
+bool TWholeFileWriter::Write(const uint8_t* data, size_t count) {
+  // IFile counts in 32 bits; a gigabyte at a time is plenty.
+  constexpr size_t kMostPerWrite = size_t{1} << 30;
+  while (complete_ && file_ && count > 0) {
+    auto piece = static_cast<uint32_t>(std::min(count, kMostPerWrite));
+    complete_ = file_->Write(data, piece) == piece;
+    data += piece;
+    count -= piece;
   }
+  return complete_ && file_;
+}
+
+TStatus TWholeFileWriter::Finish(TDurability durability) {
+  if (!file_) return TStatus::Failure("Cannot create \"" + path_ + "\"");
+  bool complete = complete_;
+  if (durability == TDurability::Flushed) complete = file_->Flush() && complete;
+  complete = file_->Close() && complete;
+  file_.reset();
+  if (!complete) {
+    Files().Delete(path_);
+    return TStatus::Failure("Cannot write \"" + path_ + "\" completely (is the disk full?)");
+  }
+  finished_ = true;
   return TStatus::Success();
+}
+
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count, TDurability durability) {
+  TWholeFileWriter writer(path);
+  if (count > 0 && data != nullptr) writer.Write(data, count);
+  return writer.Finish(durability);
 }
 
 bool IsAbsoluteDrivePath(std::string_view path) {

@@ -2,6 +2,7 @@
 // Whole-file reads and writes, folder chains and trees, and the small path
 // and name=value helpers, all over the platform's file system.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 namespace tailpack {
 
+class IFile;
 class IInstallRecorder;
 
 // The whole file; raises EIOError when it cannot be opened at all, and gives
@@ -27,6 +29,32 @@ enum class TDurability {
   // Written and closed, made durable later with the rest of a run's files by
   // one IFileSystem::FlushWrittenFiles: the files an installation extracts.
   WithTheRun,
+};
+
+// A file written piece by piece that ends complete or not at all: Finish
+// closes it (flushing first when the durability asks for it) and reports a
+// short write or an error the system tells on closing; a file that was not
+// finished, or failed to finish, is removed.
+class TWholeFileWriter {
+ public:
+  // Creates (or truncates) Path, in a folder that exists.
+  explicit TWholeFileWriter(std::string path);
+  ~TWholeFileWriter();
+  TWholeFileWriter(const TWholeFileWriter&) = delete;
+  TWholeFileWriter& operator=(const TWholeFileWriter&) = delete;
+
+  // Whether the file could be created.
+  bool Opened() const { return file_ != nullptr || finished_; }
+  // Appends Count bytes; false once a write has come up short (nothing more
+  // is written then).
+  bool Write(const uint8_t* data, size_t count);
+  TStatus Finish(TDurability durability);
+
+ private:
+  std::string path_;
+  std::unique_ptr<IFile> file_;
+  bool complete_ = true;
+  bool finished_ = false;
 };
 
 // Creates (or truncates) the file and writes Count bytes, in a folder that

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/Pak.h"
 #include "archive/PakTestSupport.h"
 #include "base/FileHelpers.h"
+#include "base/Text.h"
 #include "support/FaultyFileSystem.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/Links.h"
@@ -145,6 +148,72 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
     faulty.ClearFaults();
     EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\Deeper\\b.bin"));
     EXPECT_FALSE(Files().Exists(Out() + "\\empty.txt"));
+  }
+}
+
+// Half noise, half text: deflate keeps it compressed, at about half its size.
+TBytes HalfCompressible(size_t count, uint32_t seed) {
+  TBytes bytes = test::TextBytes(count);
+  TBytes noise = test::RandomBytes(count, seed);
+  for (size_t i = 0; i < count; i += 128) std::copy_n(noise.begin() + i, std::min<size_t>(64, count - i), bytes.begin() + i);
+  return bytes;
+}
+
+// Entries larger than a read window are checked and inflated piece by piece.
+// A damaged one must still fail as damaged (never as a stream error), leave
+// a file already at its target alone, and one that inflates to another
+// length than its record says must show the DecompSize message; verification
+// at start-up must find the same.
+TEST_F(ExtractGroupTest, EntriesPastTheReadWindowAreCheckedBeforeTheyAreWritten) {
+  const TBytes compressed = HalfCompressible(5 << 20, 4);
+  const TBytes raw = test::RandomBytes(3 << 20, 5);
+  enum class TDamage { None, FlippedByte, RecordOneByteLonger };
+  struct TCase {
+    const char* Label;
+    const TBytes* Data;
+    TDamage Damage;
+  };
+  const TCase kCases[] = {
+      {"compressed, intact", &compressed, TDamage::None},
+      {"raw, intact", &raw, TDamage::None},
+      {"compressed, a byte flipped", &compressed, TDamage::FlippedByte},
+      {"raw, a byte flipped", &raw, TDamage::FlippedByte},
+      {"compressed, one byte short of its record", &compressed, TDamage::RecordOneByteLonger},
+  };
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    {
+      TPackedEntry packed = PackBuffer(row.Data->data(), static_cast<uint32_t>(row.Data->size()));
+      ASSERT_GT(packed.Stored.size(), 1u << 20);
+      ASSERT_EQ(packed.StoredSize != 0, row.Data == &compressed);
+      if (row.Damage == TDamage::RecordOneByteLonger) ++packed.Size;
+      TPak pak;
+      ASSERT_TRUE(pak.Create(Archive(), true, false));
+      ASSERT_TRUE(pak.WritePacked(pak.AddFile("big.bin", "", 1), packed).Ok());
+      ASSERT_TRUE(pak.WriteHeader().Ok());
+    }
+    if (row.Damage == TDamage::FlippedByte) test::FlipByte(Archive(), 3 << 19);
+    const std::string target = Out() + "\\big.bin";
+    ASSERT_TRUE(WriteBufferToFile(target, reinterpret_cast<const uint8_t*>("older"), 5).Ok());
+    test::TMessageCapture messages;
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    const bool intact = row.Damage == TDamage::None;
+    EXPECT_EQ(pak.VerifyFile(0), intact);
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    EXPECT_EQ(status.Ok(), intact) << status.Message();
+    if (intact) {
+      EXPECT_EQ(test::ReadFile(target), *row.Data);
+    } else {
+      EXPECT_NE(status.Message().find("is damaged"), std::string::npos) << status.Message();
+      if (row.Damage == TDamage::FlippedByte) EXPECT_EQ(BytesToString(test::ReadFile(target)), "older");
+      else EXPECT_FALSE(Files().Exists(target));
+    }
+    const std::u16string decompSize = u"big.bin\r\rError: DecompSize - " + Wide(std::to_string(compressed.size())) +
+                                      u" OrigSize - " + Wide(std::to_string(compressed.size() + 1));
+    std::vector<std::u16string> expected;
+    if (row.Damage == TDamage::RecordOneByteLonger) expected = {decompSize, decompSize};  // verifying, extracting
+    EXPECT_EQ(messages.Texts, expected);
   }
 }
 
