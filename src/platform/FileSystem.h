@@ -117,13 +117,13 @@ class IFileSystem {
   // Bytes the caller may still write on the drive of Root; nothing when unknown.
   virtual std::optional<uint64_t> FreeSpace(const std::string& root) = 0;
 
-  // Makes durable, with as few flushes as the system allows, everything this
-  // process has written through Open (for writing), Copy and CreateFolder
-  // since the last call: on POSIX one syncfs per file system written to (it
-  // also reports write-back errors since the first write), on Windows one
-  // flush per volume where the process may flush volumes, else one per file
-  // still there. False when the system reports that something could not be
-  // stored.
+  // Makes durable, without a flush per file, everything this process has
+  // written through Open (for writing), Copy and CreateFolder since the last
+  // call: on POSIX one syncfs per file system written to (it also reports
+  // write-back errors since the first write); on Windows one flush per volume
+  // written to where the system allows it (administrators; Wine does not
+  // offer it), else the system's own write-back. False when the system
+  // reports that something could not be stored.
   virtual bool FlushWrittenFiles() = 0;
 
   // Conveniences over Attributes.

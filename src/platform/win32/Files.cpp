@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
+#include <set>
 #include <mutex>
 #include <vector>
 
@@ -112,76 +112,74 @@ std::wstring VolumeDevice(const std::wstring& root) {
   return device;
 }
 
-// Flushes the whole volume: one flush instead of one per file. Windows allows
-// it to administrators (a setup runs as one); elsewhere, and where the system
-// does not offer it (Wine refuses it), this fails.
-bool FlushVolume(const std::wstring& root) {
+enum class TVolumeFlush { Flushed, NotOffered, Failed };
+
+// Flushes everything written to the volume: one flush instead of one per
+// file. Windows allows it to administrators (a setup runs as one); for
+// others, and where the system does not offer it (Wine refuses it), it is
+// not offered. Failed means the disk did not take what was written.
+TVolumeFlush FlushVolume(const std::wstring& root) {
   std::wstring device = VolumeDevice(root);
-  if (device.empty()) return false;
+  if (device.empty()) return TVolumeFlush::NotOffered;
   TWinHandle volume(CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
-  return volume && FlushFileBuffers(volume.Get());
+  if (!volume) return TVolumeFlush::NotOffered;
+  if (FlushFileBuffers(volume.Get())) return TVolumeFlush::Flushed;
+  switch (GetLastError()) {
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_PARAMETER:
+      return TVolumeFlush::NotOffered;
+    default:
+      return TVolumeFlush::Failed;
+  }
 }
 
-// The files written since the last flush, by full path: what the flush at the
-// end has to make durable. Kept up to date when they are renamed or deleted.
-class TWrittenFiles {
+// The folders written into since the last flush, and with them the volumes
+// the flush at the end has to reach.
+//
+// Durability on Windows: the installed files are not flushed one by one
+// (each flush waits for the disk, and under Wine costs a host fsync), but
+// with one flush of each volume written to. Where the volume flush is not
+// allowed or not offered, no file is flushed alone either: the files are
+// complete and closed, and reach the disk with the system's own write-back
+// within seconds; only what has to stand on its own (the uninstall log, the
+// uninstaller, the registry) keeps a flush of its own.
+class TWrittenVolumes {
  public:
-  void Note(const std::wstring& path) {
-    std::wstring full = FullPath(path);
+  void Note(const std::wstring& file) {
+    std::wstring full = FullPath(file);
+    std::wstring folder = full.substr(0, full.find_last_of(L'\\') + 1);
     std::lock_guard guard(lock_);
-    files_[PathKey(full)] = full;
-  }
-  void Forget(const std::wstring& path) {
-    std::lock_guard guard(lock_);
-    files_.erase(PathKey(FullPath(path)));
-  }
-  void Moved(const std::wstring& from, const std::wstring& to) {
-    std::lock_guard guard(lock_);
-    if (files_.erase(PathKey(FullPath(from))) == 0) return;
-    std::wstring full = FullPath(to);
-    files_[PathKey(full)] = full;
+    folders_.insert(PathKey(folder));
   }
 
-  // One flush per volume where that is allowed, else one per file.
   bool FlushAll() {
-    std::map<std::wstring, std::vector<std::wstring>> byVolume;
+    std::set<std::wstring> folders;
     {
       std::lock_guard guard(lock_);
-      std::map<std::wstring, std::wstring> volumeOfFolder;  // one look-up per folder
-      for (const auto& [key, path] : files_) {
-        std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-        auto known = volumeOfFolder.find(folder);
-        if (known == volumeOfFolder.end()) {
-          wchar_t root[MAX_PATH + 1] = {};
-          std::wstring volume = GetVolumePathNameW(path.c_str(), root, MAX_PATH) ? root : L"";
-          known = volumeOfFolder.emplace(folder, PathKey(volume)).first;
-        }
-        byVolume[known->second].push_back(path);
-      }
-      files_.clear();
+      folders.swap(folders_);
     }
+    std::set<std::wstring> volumes;
+    for (const std::wstring& folder : folders) {
+      wchar_t root[MAX_PATH + 1] = {};
+      if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) volumes.insert(PathKey(root));
+    }
+    // A volume flush that is not offered is no failure: nothing was lost,
+    // the system writes the files back in its own time.
     bool flushed = true;
-    for (const auto& [volume, paths] : byVolume) {
-      if (!volume.empty() && FlushVolume(volume)) continue;
-      for (const std::wstring& path : paths) {
-        // A file that is gone, moved or made read-only since cannot be
-        // reached any more; the system writes it back in its own time.
-        TWinHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file && !FlushFileBuffers(file.Get())) flushed = false;
-      }
-    }
+    for (const std::wstring& volume : volumes) flushed = FlushVolume(volume) != TVolumeFlush::Failed && flushed;
     return flushed;
   }
 
  private:
   std::mutex lock_;
-  std::map<std::wstring, std::wstring> files_;  // upper-cased full path -> full path
+  std::set<std::wstring> folders_;  // upper-cased, with their final backslash
 };
 
-TWrittenFiles& WrittenFiles() {
-  static TWrittenFiles written;
+TWrittenVolumes& WrittenVolumes() {
+  static TWrittenVolumes written;
   return written;
 }
 
@@ -284,8 +282,21 @@ class TWin32FileSystem final : public IFileSystem {
       case TFileShare::Read: shareMode = FILE_SHARE_READ; break;
       case TFileShare::ReadWrite: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
     }
-    if ((access & GENERIC_WRITE) && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
     std::wstring wide = ToWide(path);
+    if (mode == TFileMode::CreateAlways) {
+      // Most files a setup writes are new: creating one where nothing stands
+      // needs neither the read-only nor the link checks below, and spares a
+      // file system that matches names case-insensitively (Wine) two searches
+      // of the folder for a name that is not there.
+      TWinHandle created(CreateFileW(wide.c_str(), access, shareMode, nullptr, CREATE_NEW,
+                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (created) {
+        WrittenVolumes().Note(wide);
+        return std::make_unique<TWin32File>(std::move(created));
+      }
+      // Something stands there (or the folder is missing): the full way.
+    }
+    if ((access & GENERIC_WRITE) && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
     if (access & GENERIC_WRITE) {
       // Writes never go through a link (a symbolic link or a junction) at
       // the last component: creating a file replaces a link there, and an
@@ -299,7 +310,7 @@ class TWin32FileSystem final : public IFileSystem {
     TWinHandle handle(CreateFileW(wide.c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
     if (!handle) return nullptr;
     if ((access & GENERIC_WRITE) && HandleIsReparsePoint(handle.Get())) return nullptr;
-    if (access & GENERIC_WRITE) WrittenFiles().Note(wide);
+    if (access & GENERIC_WRITE) WrittenVolumes().Note(wide);
     return std::make_unique<TWin32File>(std::move(handle));
   }
 
@@ -353,7 +364,7 @@ class TWin32FileSystem final : public IFileSystem {
       exclusive = TRUE;
     }
     if (!CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive)) return false;
-    WrittenFiles().Note(to);
+    WrittenVolumes().Note(to);
     return true;
   }
 
@@ -363,7 +374,8 @@ class TWin32FileSystem final : public IFileSystem {
     std::wstring to = ToWide(newPath);
     if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) {
       if (!MoveFileW(from.c_str(), to.c_str())) return false;
-      WrittenFiles().Moved(from, to);
+      // Moved to another volume, the file was written there anew.
+      WrittenVolumes().Note(to);
       return true;
     }
     // Only the letter case changes. Windows renames in place; Wine reports
@@ -381,11 +393,7 @@ class TWin32FileSystem final : public IFileSystem {
   }
 
   bool Delete(const std::string& path) override {
-    if (path.empty()) return false;
-    std::wstring wide = ToWide(path);
-    if (!DeleteFileW(wide.c_str())) return false;
-    WrittenFiles().Forget(wide);
-    return true;
+    return !path.empty() && DeleteFileW(ToWide(path).c_str()) != 0;
   }
 
   bool MakeExecutable(const std::string& path) override {
@@ -450,7 +458,7 @@ class TWin32FileSystem final : public IFileSystem {
     return available.QuadPart;
   }
 
-  bool FlushWrittenFiles() override { return WrittenFiles().FlushAll(); }
+  bool FlushWrittenFiles() override { return WrittenVolumes().FlushAll(); }
 };
 
 }  // namespace
