@@ -539,6 +539,7 @@ TStatus TPak::ExtractEntry(uint32_t index, const std::string& target) {
     ShowDecompSizeMessage(entry, read.Length);
     return TStatus::Failure(damaged);
   }
+  if (!writer) writer.emplace(target);  // bytes always came, Size being above 0; kept safe all the same
   return writer->Finish(TDurability::WithTheRun);
 }
 
