@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/CertificateTable.h"
 #include "archive/EntryName.h"
 #include "archive/Zlib.h"
 #include "base/Errors.h"
@@ -229,8 +230,11 @@ void TPak::ReadHeader() {
   dataEnd_.reset();
   if (!file_) return;
   auto length = file_->Size();
-  if (!length || *length < kPakHeaderSize) return;
-  uint64_t headerStart = *length - kPakHeaderSize;
+  if (!length) return;
+  // A setup signed after it was built carries its certificates after the archive.
+  const uint64_t end = ArchiveEndBeforeCertificates(*file_, *length);
+  if (end < kPakHeaderSize) return;
+  uint64_t headerStart = end - kPakHeaderSize;
   uint8_t bytes[kPakHeaderSize];
   if (!file_->Seek(headerStart) || file_->Read(bytes, kPakHeaderSize) != kPakHeaderSize) return;
   header_ = TPakHeader::Decode(bytes);

@@ -241,4 +241,57 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The length of the UTF-8 sequence at Text[I] and its code point, or 0 when
+// the bytes there are not one.
+size_t DecodeUtf8(std::string_view text, size_t i, uint32_t& codePoint) {
+  auto b = static_cast<uint8_t>(text[i]);
+  size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  codePoint = length == 1 ? b : b & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    auto next = static_cast<uint8_t>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (codePoint < kSmallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool DrivesTerminal(uint32_t codePoint) {
+  return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0) || codePoint == 0x2028 || codePoint == 0x2029 ||
+         (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
+}
+
+std::string HexEscape(const char* prefix, uint32_t value, int digits) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text = prefix;
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) text += kHex[(value >> shift) & 0xF];
+  return text;
+}
+
+}  // namespace
+
+std::string EscapeForTerminal(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    uint32_t codePoint = 0;
+    size_t length = DecodeUtf8(utf8, i, codePoint);
+    if (length == 0) {
+      out += HexEscape("\\x", static_cast<uint8_t>(utf8[i]), 2);
+      ++i;
+      continue;
+    }
+    if (DrivesTerminal(codePoint))
+      out += codePoint < 0x100 ? HexEscape("\\x", codePoint, 2) : HexEscape("\\u", codePoint, 4);
+    else
+      out.append(utf8.substr(i, length));
+    i += length;
+  }
+  return out;
+}
+
 }  // namespace tailpack

@@ -54,4 +54,11 @@ std::u16string Wide(std::string_view ascii);
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// UTF-8 text made safe to print on a terminal: control characters (C0, DEL,
+// C1), the line and paragraph separators and the bidirectional overrides
+// become "\x1b" or "\u202e", and bytes that are not UTF-8 "\xff"; the rest
+// stays. Names from archives, scripts and logs must never erase lines, move
+// the cursor or set a window title. Applying it twice changes nothing more.
+std::string EscapeForTerminal(std::string_view utf8);
+
 }  // namespace tailpack

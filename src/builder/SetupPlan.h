@@ -18,6 +18,7 @@ struct TPlannedEntry {
   std::string Source;  // a file to pack, or empty when Data holds the bytes
   TBytes Data;
   uint64_t Size = 0;   // bytes before packing
+  int LineNumber = 0;  // the script line that brought it in; 0 for "SetupInfo" and "CompiledLines"
 };
 
 struct TBuildMessage {
@@ -39,7 +40,11 @@ struct TSetupPlan {
 
 // Reads the script (a Windows path) and plans the archive. Languages come
 // from "languages\<name>.wri" and layouts from "layout\<name>\" beside the
-// script; relative sources are taken from the script's folder.
+// script; relative sources are taken from the script's folder. Everything the
+// archive format cannot hold (a text over 65,535 bytes, more than 65,535
+// lines, groups or entries, an entry of 4 GiB or more), every source that
+// cannot be read or named on Windows, is an error of the line that asks for
+// it; errors and warnings come in line order.
 TSetupPlan PlanSetup(const std::string& scriptPath);
 
 }  // namespace tailpack

@@ -22,12 +22,28 @@ struct TBuildProgress {
 struct TWriteOptions {
   std::string StubPath;    // the program the archive is appended to; empty: a stand-alone archive
   std::string OutputPath;  // Windows path
-  unsigned Threads = 0;    // 0: one per processor
+  unsigned Threads = 0;    // 0: one per processor; more than PackingThreads allows are not started
   std::function<void(const TBuildProgress&)> OnProgress;
 };
 
-// Writes the setup to a temporary file beside the output and moves it into
-// place only when it is complete, so a failed build leaves no half setup.
-TStatus WriteSetup(const TSetupPlan& plan, const TWriteOptions& options);
+struct TWriteResult {
+  TStatus Status = TStatus::Success();
+  // The setup would not fit the format (its data would pass 4 GiB): the
+  // script asks for too much, rather than the disk failing.
+  bool ScriptError = false;
+  int LineNumber = 0;  // the script line of the entry that failed; 0: none
+
+  explicit operator bool() const { return Status.Ok(); }
+};
+
+// The packing threads worth starting: the number asked for (0: one per
+// processor), at most twice the processors, since packing is bound by them,
+// and never more than there are entries; at least one.
+unsigned PackingThreads(unsigned requested, size_t entryCount);
+
+// Writes the setup to "OUT.partial" beside the output and moves it into place
+// only when it is complete. Whatever fails (a source, the disk, a thread that
+// cannot start, the format's 4 GiB), no "OUT.partial" stays behind.
+TWriteResult WriteSetup(const TSetupPlan& plan, const TWriteOptions& options);
 
 }  // namespace tailpack

@@ -59,7 +59,8 @@ class IShell {
   // Saves a shell link (on POSIX a desktop entry) at LinkFile.
   virtual bool CreateLink(const TShellLink& link) = 0;
   // Replaces the icon-image resource 1 (type RT_ICON, neutral language) of an
-  // executable; false where the platform has no executable resources.
+  // executable, and its icon group 1 by one that names that image alone;
+  // false where the platform has no executable resources.
   virtual bool ReplaceIconImage(const std::string& executable, const TBytes& image) = 0;
   // Starts a program or document with the default verb in a normal window.
   virtual TStartedProgram Execute(const std::string& file, const std::string& parameters) = 0;

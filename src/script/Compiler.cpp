@@ -1,5 +1,6 @@
 #include "script/Compiler.h"
 
+#include "archive/EntryName.h"
 #include "base/FileHelpers.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
@@ -26,6 +27,31 @@ void TCompiler::Warn(const std::string& text) const {
 
 void TCompiler::Log(const std::string& text) const {
   if (OnLog) OnLog(text);
+}
+
+void TCompiler::Fail(const std::string& message, int32_t line) {
+  Error.Message = message;
+  Error.Line = line;
+  if (OnError) OnError(Error);
+}
+
+std::string TCompiler::ScriptRelative(const std::string& fullPath) const {
+  std::string base = SourceFolder.empty() ? std::string() : IncludeTrailingBackslash(SourceFolder);
+  return !base.empty() && StartsWithNoCase(fullPath, base) ? fullPath.substr(base.size()) : fullPath;
+}
+
+bool TCompiler::CheckListedName(const std::string& fullPath, const std::string& name) {
+  // A host file system may hold names Windows refuses (a trailing dot, "?",
+  // a tab, a "\" inside a name); such a file could never be installed.
+  TStatus check = name.find('\\') != std::string::npos
+                      ? TStatus::Failure("\"\\\" cannot be part of a file name")
+                      : CheckEntryName(name);
+  if (check) return true;
+  std::string reason = check.Message();
+  std::string generic = "Unsafe entry name \"" + name + "\": ";
+  if (reason.rfind(generic, 0) == 0) reason = reason.substr(generic.size());
+  Fail("\"" + ScriptRelative(fullPath) + "\" cannot be packed: its name is not a Windows file name (" + reason + ")");
+  return false;
 }
 
 void TCompiler::AddPath(const std::string& path, int32_t group, const std::string& prefix, bool absolute,
@@ -56,7 +82,12 @@ void TCompiler::WalkFolder(std::deque<std::string>& queue, const std::string& ro
   std::string icon = LayoutIconPath();
   for (const TFolderEntry& entry : Files().FindFiles(folder + "*.*")) {
     std::string full = folder + entry.Name;
-    if (entry.IsFolder()) {
+    if (!CheckListedName(full, entry.Name)) continue;
+    if (entry.IsFolder() && (entry.Attributes & kAttributeReparsePoint) != 0) {
+      // A link to a folder may lead back up the tree and make the walk
+      // endless; what it points to is not packed.
+      Warn("the folder link \"" + ScriptRelative(full) + "\" is not followed: nothing below it is packed");
+    } else if (entry.IsFolder()) {
       queue.push_back(full + "\\");
     } else if (LowerAnsi(full) != icon) {
       AddSourceFile(full, full.substr(root.size()), prefix, group);
@@ -78,6 +109,7 @@ void TCompiler::AddSourceFile(const std::string& source, const std::string& entr
           file.Source = source;
           file.EntryName = entryName;
           Warn("Replacing Previous Instance of " + entryName);
+          if (OnFileAdded) OnFileAdded(file);
           return;
         }
       }
@@ -94,6 +126,7 @@ void TCompiler::AddSourceFile(const std::string& source, const std::string& entr
   }
   FileList.Groups[static_cast<size_t>(target)].Files.push_back(TFile{source, prefix + entryName, target});
   ++FileList.AddedCount;
+  if (OnFileAdded) OnFileAdded(FileList.Groups[static_cast<size_t>(target)].Files.back());
 }
 
 bool TCompiler::ResolveLabel(TCompLine& line, size_t index, bool zeroMeansNone) {
@@ -113,8 +146,7 @@ bool TCompiler::ResolveLabel(TCompLine& line, size_t index, bool zeroMeansNone) 
   bool decimal = !label.empty() && label.find_first_not_of("0123456789", label[0] == '-' ? 1 : 0) == std::string::npos &&
                  label != "-";
   if (decimal) return true;
-  Error.Message = "Label not found - " + label;
-  Error.Line = line.Row;
+  Fail("Label not found - " + label, line.Row);
   return false;
 }
 

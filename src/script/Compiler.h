@@ -49,6 +49,12 @@ class TCompiler {
  public:
   std::function<void(const std::string&)> OnWarning;
   std::function<void(const std::string&)> OnLog;
+  // Hears every error as it is made (Error keeps only the last), so a line
+  // with two problems reports both. Line -1: the line being compiled.
+  std::function<void(const TCompilerError&)> OnError;
+  // Hears every file added to a group, and every file whose source a later
+  // line replaced, so a builder knows which line each entry comes from.
+  std::function<void(const TFile&)> OnFileAdded;
   // Relative source paths are taken from here; empty: used as written.
   std::string SourceFolder;
   // The folder that holds "languages\" and "layout\".
@@ -60,6 +66,8 @@ class TCompiler {
 
   void Warn(const std::string& text) const;
   void Log(const std::string& text) const;
+  // Records an error: Error becomes it and OnError hears it.
+  void Fail(const std::string& message, int32_t line = -1);
 
   // Adds one file, or every file below a folder path ending in "\", to a
   // group (named groups merge with earlier groups of the same name).
@@ -76,6 +84,11 @@ class TCompiler {
  private:
   void WalkFolder(std::deque<std::string>& queue, const std::string& root, int32_t group,
                   const std::string& prefix);
+  // False, after telling why, for a listed item whose name no Windows file
+  // can carry (the walk would otherwise drop it without a word).
+  bool CheckListedName(const std::string& fullPath, const std::string& name);
+  // A path below SourceFolder as the script names it.
+  std::string ScriptRelative(const std::string& fullPath) const;
   std::string LayoutIconPath() const;
 };
 

@@ -7,6 +7,7 @@
 #include "base/FileHelpers.h"
 #include "diag/ErrorReport.h"
 #include "platform/Platform.h"
+#include "script/commands/ArchiveUpdateCommands.h"
 #include "script/commands/RunSupport.h"
 #include "setup/SetupRuntime.h"
 #include "setup/Uninstaller.h"
@@ -45,6 +46,8 @@ void RunScriptLines(TSetupRuntime& runtime) {
 }
 
 void FinishScriptRun(TSetupRuntime& runtime) {
+  // Its digest and hash file are only current once it is saved.
+  CloseOpenVfsArchive(runtime);
   const TSetupInfo& info = runtime.SetupInfo.Info;
   CreateFolderChain(info.InstallDir, &runtime.UninstallList);
   if (info.HasUninstaller == 1) {

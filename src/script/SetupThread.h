@@ -21,10 +21,11 @@ class TSetupRuntime;
 // until the walk passes the last line, the script is aborted or the
 // application terminates. A script of a single line runs that line too.
 void RunScriptLines(TSetupRuntime& runtime);
-// Makes sure the installation folder exists (recording what it creates) and,
-// when the setup has an uninstaller, saves the uninstall log and writes the
-// uninstaller. A log or uninstaller that cannot be written is told to the user
-// and marks the run failed.
+// Saves and closes a VFS archive a "vfsupdate" line left open, makes sure
+// the installation folder exists (recording what it creates) and, when the
+// setup has an uninstaller, saves the uninstall log and writes the
+// uninstaller. What cannot be written is told to the user and marks the run
+// failed.
 void FinishScriptRun(TSetupRuntime& runtime);
 // Both, as one walk of the worker does them.
 void RunScript(TSetupRuntime& runtime);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/Pak.h"
+#include "gamedata/VfsUpdate.h"
 #include "i18n/Languages.h"
 #include "script/CommandList.h"
 #include "script/CompLines.h"
@@ -44,6 +45,8 @@ class TSetupRuntime {
   TPathVariables Variables;
   TRegistryAccessor& Registry;
   TProgressChannel& Progress;
+  // The VFS archive a "vfsupdate" line left open for the next one.
+  TVfsUpdateState VfsUpdate;
 
   // --- Start-up facts (command line and loading) ------------------------------
   std::vector<std::string> Arguments;  // without the program itself

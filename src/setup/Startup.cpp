@@ -332,6 +332,26 @@ TSetupCommandLine ParseSetupCommandLine(const std::vector<std::string>& argument
   return commandLine;
 }
 
+std::vector<std::u16string> SplitSetupCommandLine(std::u16string_view commandLine) {
+  std::vector<std::u16string> words;
+  size_t at = 0;
+  auto isSeparator = [](char16_t c) { return c <= u' '; };
+  while (true) {
+    while (at < commandLine.size() && isSeparator(commandLine[at])) ++at;
+    if (at >= commandLine.size()) break;
+    std::u16string word;
+    bool quoted = false;
+    for (; at < commandLine.size() && (quoted || !isSeparator(commandLine[at])); ++at) {
+      if (commandLine[at] == u'"') quoted = !quoted;
+      else word.push_back(commandLine[at]);
+    }
+    words.push_back(std::move(word));
+  }
+  // The first word is the program's own name.
+  if (!words.empty()) words.erase(words.begin());
+  return words;
+}
+
 int RunSetupProgram(const std::vector<std::string>& arguments, IUserInterface& ui) {
   HardenProcess();
   // The whole process, the worker thread started later included, runs on the

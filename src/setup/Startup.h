@@ -5,6 +5,7 @@
 // folder and free space, and the hand-over to the wizard.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tailpack {
@@ -19,6 +20,13 @@ struct TSetupCommandLine {
 };
 
 TSetupCommandLine ParseSetupCommandLine(const std::vector<std::string>& arguments);
+
+// Splits the program's whole command line (its own name first) into the
+// arguments after the name: characters up to the blank separate arguments,
+// double quotes group words and are removed, and a backslash is an ordinary
+// character, so -id "C:\Games\X\" gives the folder C:\Games\X\ and
+// the arguments after it stay arguments.
+std::vector<std::u16string> SplitSetupCommandLine(std::u16string_view commandLine);
 
 // Runs the setup program with its arguments (without the program's own name)
 // and returns the process's exit code (base/ExitCodes.h): 0 only for a

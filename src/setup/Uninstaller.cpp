@@ -1,5 +1,6 @@
 #include "setup/Uninstaller.h"
 
+#include "archive/CertificateTable.h"
 #include "archive/Pak.h"
 #include "base/FileHelpers.h"
 #include "base/PrivateTempFolder.h"
@@ -47,6 +48,9 @@ TStatus CopyProgram(const std::string& host, uint64_t length, const std::string&
     Files().SetAttributes(target, *attributes & ~kAttributeReadOnly);
   auto output = Files().Open(target, TFileMode::OpenReadWrite, TFileShare::None);
   if (!output || !output->Seek(length) || !output->Truncate() || !output->Flush() || output->Size() != length)
+    return TStatus::Failure("Cannot write \"" + target + "\" completely");
+  // A signed setup's certificates stay behind: the copy must not name them.
+  if (!DropDanglingCertificateTable(*output) || !output->Flush())
     return TStatus::Failure("Cannot write \"" + target + "\" completely");
   return TStatus::Success();
 }

@@ -10,12 +10,16 @@ namespace tailpack {
 enum class TMessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class TMessageIcon { None, Error, Warning, Information, Question };
 enum class TMessageResult { Ok, Cancel, Yes, No, Retry };
+// The window a box belongs to: most have none (they stand on their own, as
+// start-up's and the script's do); the wizard's own question is modal to it.
+enum class TMessageOwner { None, Wizard };
 
 class IMessageBoxes {
  public:
   virtual ~IMessageBoxes() = default;
   virtual TMessageResult Show(const std::u16string& text, const std::u16string& caption,
-                              TMessageButtons buttons, TMessageIcon icon) = 0;
+                              TMessageButtons buttons, TMessageIcon icon,
+                              TMessageOwner owner = TMessageOwner::None) = 0;
 };
 
 // The backend in place; the headless one until a GUI backend is installed.

@@ -329,7 +329,7 @@ bool TFrmMain::CloseQuery() {
   if (working_) return false;
   if (CurrentPageType() == TPageType::Finish) return true;
   TMessageResult answer = MessageBoxes().Show(runtime_.GetString(kCloseQuestion), runtime_.GetString(kCloseQuestionCaption),
-                                              TMessageButtons::YesNo, TMessageIcon::Question);
+                                              TMessageButtons::YesNo, TMessageIcon::Question, TMessageOwner::Wizard);
   return answer == TMessageResult::Yes;
 }
 

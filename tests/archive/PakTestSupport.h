@@ -125,7 +125,7 @@ class TMessageCapture final : public IMessageBoxes {
   TMessageCapture() : saved_(MessageBoxes()) { SetMessageBoxes(*this); }
   ~TMessageCapture() override { SetMessageBoxes(saved_); }
   TMessageResult Show(const std::u16string& text, const std::u16string& caption, TMessageButtons,
-                      TMessageIcon) override {
+                      TMessageIcon, TMessageOwner) override {
     Texts.push_back(text);
     Captions.push_back(caption);
     return TMessageResult::Ok;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <thread>
+
 #include "archive/Pak.h"
 #include "base/FileHelpers.h"
 #include "builder/SetupPlan.h"
@@ -7,6 +11,7 @@
 #include "platform/Platform.h"
 #include "script/CompLines.h"
 #include "setup/SetupInfo.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {
@@ -154,15 +159,178 @@ TEST_F(SetupBuildTest, OutputDoesNotDependOnRunsOrThreads) {
   EXPECT_EQ(one, ReadFile(temp_ / "again.pak"));
 }
 
-TEST_F(SetupBuildTest, AFailedBuildLeavesNoOutput) {
-  TSetupPlan plan = PlanSetup(Script(kScript));
-  ASSERT_TRUE(plan.Ok());
-  Files().Delete(temp_ / "payload\\readme.txt");  // disappears after planning
-  TStatus status = WriteSetup(plan, TWriteOptions{"", temp_ / "out.exe", 2, {}});
-  EXPECT_FALSE(status);
-  EXPECT_NE(status.Message().find("readme.txt"), std::string::npos);
-  EXPECT_FALSE(Files().Exists(temp_ / "out.exe"));
-  EXPECT_FALSE(Files().Exists(temp_ / "out.exe.partial"));
+// A file of Length bytes that takes no room on the disk.
+void WriteSparseFile(const std::string& path, uint64_t length) {
+  auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
+  ASSERT_TRUE(file);
+  ASSERT_TRUE(file->Seek(length - 1));
+  ASSERT_EQ(file->Write("x", 1), 1u);
+}
+
+// The errors of one line, one per row.
+std::vector<std::string> ErrorsOfLine(const TSetupPlan& plan, int line) {
+  std::vector<std::string> texts;
+  for (const auto& error : plan.Errors)
+    if (error.LineNumber == line) texts.push_back(error.Text);
+  return texts;
+}
+
+bool AnyContains(const std::vector<std::string>& texts, const std::string& part) {
+  return std::any_of(texts.begin(), texts.end(), [&](const std::string& text) { return text.find(part) != std::string::npos; });
+}
+
+// More than 65,535 entries take a minute to list here; tests/e2e/tool_build.sh
+// checks that limit.
+TEST_F(SetupBuildTest, WhatTheFormatCannotHoldIsAnErrorOfItsLine) {
+  std::string manyLines;
+  for (int i = 0; i < 65536; ++i) manyLines += "message x\n";
+  struct TCase {
+    const char* Name;
+    std::string Script;
+    int Line;
+    std::string Error;
+  } cases[] = {
+      {"a registry value of 65,540 bytes", "name A\nwriteregstr HKLM Software V " + std::string(65540, 'v') + "\n", 2,
+       "parameter 4 is 65,540 bytes long; the setup format holds at most 65,535 bytes per text"},
+      {"a label name of 65,536 bytes", "name A\n" + std::string(65536, 'l') + ":\n", 2, "the label's name is 65,536"},
+      {"a setup name of 65,536 bytes", "name " + std::string(65536, 'n') + "\n", 1, "the setup's name is 65,536"},
+      {"a prefix whose uninstaller name passes the limit", "prefix " + std::string(65530, 'p') + "\n", 1,
+       "the uninstaller's file name is 65,544 bytes long"},
+      {"65,536 lines", manyLines, 65536, "at most 65,535 lines"},
+      {"an entry of 4 GiB", "name A\nfile huge.bin\n", 2, "\"huge.bin\" is 4,294,967,296 bytes"},
+  };
+  WriteSparseFile(temp_ / "huge.bin", 0x100000000ull);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TSetupPlan plan = PlanSetup(Script(c.Script));
+    EXPECT_FALSE(plan.Ok());
+    EXPECT_TRUE(AnyContains(ErrorsOfLine(plan, c.Line), c.Error)) << Messages(plan.Errors);
+  }
+}
+
+TEST_F(SetupBuildTest, ErrorsOfTheMaterialNameTheirLine) {
+  WriteFile(temp_ / "languages\\English .wri", std::string("\xFF\xFE" "E\0\r\0\n\0", 8));
+  test::TFaultyFileSystem faulty;
+  TFileSystemOverride use(faulty);
+  WriteFile(temp_ / "mods\\locked.dat", std::string("locked"));
+  faulty.FailOpens("locked.dat");
+  struct TCase {
+    const char* Name;
+    std::string Line;
+    std::string Error;
+  } cases[] = {
+      {"an unsafe entry name", "language \"English \"", "Unsafe entry name \"LANGUAGE-English \""},
+      {"a layout folder without Pages.txt", "pages nowhere", "the layout folder \"layout\\nowhere\\\" has no"},
+      {"an uninstaller layout without Pages.txt", "uninstallpages nowhere", "layout\\nowhere\\"},
+      {"a source that cannot be read", "file mods\\", "cannot read \"mods\\locked.dat\""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TSetupPlan plan = PlanSetup(Script("name A\n\n" + c.Line + "\n"));
+    EXPECT_TRUE(AnyContains(ErrorsOfLine(plan, 3), c.Error)) << Messages(plan.Errors);
+  }
+}
+
+TEST_F(SetupBuildTest, EveryMissingLabelOfALineIsReported) {
+  TSetupPlan plan = PlanSetup(Script(
+      "name A\n"
+      "iffileexists x nowhere elsewhere\n"
+      "messagebox text caption gone 0\n"
+      "messagebox text caption lost missing\n"));
+  EXPECT_EQ(ErrorsOfLine(plan, 2), (std::vector<std::string>{"Label not found - nowhere", "Label not found - elsewhere"}));
+  EXPECT_EQ(ErrorsOfLine(plan, 3), (std::vector<std::string>{"Label not found - gone"}));
+  EXPECT_EQ(ErrorsOfLine(plan, 4), (std::vector<std::string>{"Label not found - lost", "Label not found - missing"}));
+}
+
+TEST_F(SetupBuildTest, FileLinesOfAFormTheSetupSkipsAreWarned) {
+  const std::vector<std::string> params = {"mods\\extra.dat", "data", "HKLM", "Software", "Value", "1", "0", "x"};
+  for (size_t count = 1; count <= params.size(); ++count) {
+    SCOPED_TRACE(count);
+    std::string line = "file";
+    for (size_t i = 0; i < count; ++i) line += " " + params[i];
+    TSetupPlan plan = PlanSetup(Script("name A\n" + line + "\n"));
+    ASSERT_TRUE(plan.Ok()) << Messages(plan.Errors);
+    bool runs = count == 1 || count == 2 || count == 7;
+    EXPECT_EQ(plan.Warnings.size(), runs ? 0u : 1u) << Messages(plan.Warnings);
+    if (!runs) {
+      EXPECT_EQ(plan.Warnings[0].LineNumber, 2);
+      EXPECT_NE(plan.Warnings[0].Text.find("Param Count Invalid!!!"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(SetupBuildTest, AJumpThatReachesItselfWithNothingBetweenIsWarned) {
+  struct TCase {
+    const char* Script;
+    std::vector<int> WarnedLines;
+  } cases[] = {
+      {"a:\ngoto a\n", {2}},
+      {"a:\nb:\ngoto a\n", {3}},
+      {"x:\ngoto y\ny:\ngoto x\n", {2}},  // one warning for the loop of two
+      {"a:\ngoto 0\n", {2}},             // a row number as the target
+      {"goto b\na:\ngoto a\nb:\n", {3}},  // the first goto leaves, the second loops
+      {"a:\nmessage waiting\ngoto a\n", {}},
+      {"goto a\na:\n", {}},
+      {"a:\niffileexists x a 0\n", {}},  // a command runs in between
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Script);
+    TSetupPlan plan = PlanSetup(Script(c.Script));
+    ASSERT_TRUE(plan.Ok()) << Messages(plan.Errors);
+    std::vector<int> lines;
+    for (const auto& warning : plan.Warnings) {
+      lines.push_back(warning.LineNumber);
+      EXPECT_NE(warning.Text.find("never end"), std::string::npos);
+    }
+    EXPECT_EQ(lines, c.WarnedLines);
+  }
+}
+
+TEST_F(SetupBuildTest, NoFailureLeavesAPartialSetup) {
+  WriteSparseFile(temp_ / "almost4g.bin", 0xFFFFFFFFull - 100);
+  WriteFile(temp_ / "stub.exe", std::string(1000, 'S'));
+  struct TCase {
+    const char* Name;
+    std::string Script;
+    std::function<void(test::TFaultyFileSystem&)> Break;
+    std::string StubPath;
+    int Line;
+    bool ScriptError;
+    std::string Message;
+  } cases[] = {
+      {"a source that went away", kScript, [&](auto&) { Files().Delete(temp_ / "payload\\readme.txt"); }, "", 10,
+       false, "readme.txt"},
+      {"a full disk", kScript, [](auto& faulty) { faulty.FailWritesAfter(100, "out.exe.partial"); }, "", 0, false,
+       "is the disk full?"},
+      {"a stub that cannot be copied", kScript, [](auto&) {}, temp_ / "no-stub.exe", 0, false, "no-stub.exe"},
+      {"a setup past 4 GiB", "name A\nfile almost4g.bin\n", [](auto&) {}, temp_ / "stub.exe", 2, true,
+       "would pass 4 GiB"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteFile(temp_ / "payload\\readme.txt", std::string(5000, 'r'));
+    TSetupPlan plan = PlanSetup(Script(c.Script));
+    ASSERT_TRUE(plan.Ok()) << Messages(plan.Errors);
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    c.Break(faulty);
+    TWriteResult result = WriteSetup(plan, TWriteOptions{c.StubPath, temp_ / "out.exe", 2, {}});
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.Status.Message().find(c.Message), std::string::npos) << result.Status.Message();
+    EXPECT_EQ(result.LineNumber, c.Line);
+    EXPECT_EQ(result.ScriptError, c.ScriptError);
+    EXPECT_FALSE(Files().Exists(temp_ / "out.exe"));
+    EXPECT_FALSE(Files().Exists(temp_ / "out.exe.partial"));
+  }
+}
+
+TEST(PackingThreads, AsManyAsHelp) {
+  unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+  EXPECT_EQ(PackingThreads(0, 1000), processors);
+  EXPECT_EQ(PackingThreads(1, 1000), 1u);
+  EXPECT_EQ(PackingThreads(100000, 1000000), processors * 2);
+  EXPECT_EQ(PackingThreads(8, 3), 3u);  // never more than there are entries
+  EXPECT_EQ(PackingThreads(8, 0), 1u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end failures of tailpack-setup and their exit codes: no archive, a
-# damaged entry, a script that fails or asks for an update this version does
-# not have, a file that cannot be written, an uninstaller that cannot be
+# damaged entry, a script that fails or updates a data archive that is not
+# there, a file that cannot be written, an uninstaller that cannot be
 # written (and is not registered), no installation folder, an
 # uninstaller without its log; and an archive named on the command line,
 # whose uninstaller is made from the program itself.
@@ -58,7 +58,7 @@ expect_exit 0 "$C/Failing/Failing_Uninstall.exe" -silent
 
 build update 'installdir "C:\Update"' 'zrpupdate extras\ secret data.zrp' 'file payload\'
 expect_exit 3 "$WORK/update.exe" -silent -id 'C:\Update'
-expect_in "$WORK/err" '[Error] The command "zrpupdate" is not available in this version of the setup program.'
+expect_in "$WORK/err" '[Error] File not found: "C:\Update\data.zrp". -> Cancel'
 [ -e "$C/Update/game.exe" ] && fail "the script went on after a refused update"
 
 # --- A file that cannot be written is never reported as installed ------------------

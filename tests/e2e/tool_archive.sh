@@ -14,6 +14,9 @@ TOOL="$1/tailpack"
 source "$(dirname "$0")/lib/common.sh"
 
 # make_archive OUTPUT [--append] GROUP:NAME=SOURCE... ; prints "NAME OFFSET" per entry.
+# A name starting with "!" (the "!" is dropped) gets a compressed entry whose
+# stream cannot be inflated but whose CRC-32 is right; one starting with "+"
+# a right stream but a recorded size one byte too large.
 make_archive() {
   python3 - "$@" <<'PYTHON'
 import struct, sys, zlib
@@ -35,14 +38,23 @@ with open(output, mode) as archive:
         name, source = rest.split("=", 1)
         data = open(source, "rb").read()
         stored, stored_size = data, 0
-        if 0 < len(data) < LARGE_FILE_LIMIT:
+        if name.startswith("!"):
+            name = name[1:]
+            stored = b"\x78\x9c" + b"\xff" * 16
+            stored_size = len(stored)
+        elif name.startswith("+"):
+            name = name[1:]
+            stored = zlib.compress(data, 9)
+            stored_size = len(stored)
+        elif 0 < len(data) < LARGE_FILE_LIMIT:
             stream = zlib.compress(data, 9)
             if len(stream) <= len(data):
                 stored, stored_size = stream, len(stream)
         checksum = zlib.crc32(stored) & 0xFFFFFFFF if len(data) < LARGE_FILE_LIMIT else 0
         offset = archive.tell()
         archive.write(stored)
-        records.append((name.encode("cp1252"), checksum, offset, stored_size, len(data), int(group)))
+        size = len(data) + 1 if item.split(":", 1)[1].startswith("+") else len(data)
+        records.append((name.encode("cp1252"), checksum, offset, stored_size, size, int(group)))
         print(name, offset)
     table_offset = archive.tell()
     for name, checksum, offset, stored_size, size, group in records:
@@ -119,6 +131,30 @@ expect_in "$WORK/err" 'Filename: Data\sub\random.bin'
 expect_exit 4 "$TOOL" extract "$CORRUPT" -o "$WORK/corrupt-out" --group 1
 expect_in "$WORK/err" 'random.bin'
 [ ! -e "$WORK/corrupt-out/Data/sub/random.bin" ] || fail "a damaged entry was written"
+
+# --- A stream that cannot be inflated: the entry is named ---------------------------------
+echo "== inflation"
+make_archive "$WORK/broken.pak" "1:readme.txt=$SRC/readme.txt" "1:!broken.txt=$SRC/readme.txt" >/dev/null
+expect_exit 4 "$TOOL" extract "$WORK/broken.pak" -o "$WORK/broken-out" --group 1
+expect_in "$WORK/err" 'entry 1 "broken.txt" of group 1 cannot be inflated'
+expect_exit 1 "$TOOL" verify "$WORK/broken.pak"
+expect_in "$WORK/err" 'ID: 1 Filename: broken.txt'
+
+# --- Control characters in names reach the terminal escaped --------------------------------
+echo "== control characters"
+EVIL=$'evil\e[2K\e[1A\e]0;title\a.txt'
+make_archive "$WORK/evil.pak" "1:readme.txt=$SRC/readme.txt" "1:$EVIL=$SRC/two.txt" >/dev/null
+expect_exit 0 "$TOOL" list "$WORK/evil.pak"
+expect_in "$WORK/out" 'evil\x1b[2K\x1b[1A\x1b]0;title\x07.txt'
+expect_exit 4 "$TOOL" extract "$WORK/evil.pak" -o "$WORK/evil-out"
+expect_in "$WORK/err" 'evil\x1b[2K\x1b[1A\x1b]0;title\x07.txt'
+grep -q $'\e' "$WORK/out" "$WORK/err" && fail "an escape character reached the terminal"
+# The reader's own message about a wrong size, too.
+make_archive "$WORK/evilsize.pak" "1:+$EVIL=$SRC/readme.txt" >/dev/null
+expect_exit 1 "$TOOL" verify "$WORK/evilsize.pak"
+expect_in "$WORK/err" 'tailpack: [Error] evil\x1b[2K\x1b[1A\x1b]0;title\x07.txt Error: DecompSize'
+expect_in "$WORK/err" 'Filename: evil\x1b[2K'
+grep -q $'\e' "$WORK/err" && fail "an escape character reached the terminal"
 
 # --- Unsafe names are refused, nothing is written --------------------------------------
 echo "== unsafe names"

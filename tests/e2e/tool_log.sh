@@ -61,6 +61,13 @@ expect_in "$WORK/err" 'damaged'
 expect_in "$WORK/out" '  C:\kept.txt'
 grep -qF 'cut.txt' "$WORK/out" && fail "a cut entry was shown"
 
+# Control characters in entries are shown escaped, never sent to the terminal.
+write_log "$WORK/game/Esc_install.log" 0 $'C:\\a\e[2K\e[1Ab.txt' $'"HKCU" "Soft\aware" "" ""' ''
+expect_exit 0 "$TOOL" log "$WORK/game" --prefix Esc
+expect_in "$WORK/out" '  C:\a\x1b[2K\x1b[1Ab.txt'
+expect_in "$WORK/out" '  "HKCU" "Soft\x07ware" "" ""'
+grep -q $'[\a\e]' "$WORK/out" && fail "a control character reached the terminal"
+
 expect_exit 3 "$TOOL" log "$WORK/game" --prefix Nothing
 expect_in "$WORK/err" 'no uninstall log'
 

@@ -118,5 +118,13 @@ TEST_F(CommandListTest, DataGroupsAreNumberedInLineOrder) {
   EXPECT_EQ(Line(4).Params[1], EncryptWithDigitKey(kArchiveUpdateKey, "word"));
 }
 
+TEST_F(CommandListTest, AnUpdatePasswordTheArchiveCannotHoldIsAnError) {
+  EXPECT_TRUE(CompileLine("zrpupdate", {"missing\\", std::string(41, 'p'), "data.zrp"}));
+  EXPECT_TRUE(compiler_.Error.Message.empty());
+  EXPECT_TRUE(CompileLine("zrpupdate", {"missing\\", std::string(42, 'p'), "data.zrp"}));
+  EXPECT_EQ(compiler_.Error.Message, "the password is longer than 41 characters");
+  EXPECT_EQ(compiler_.Error.Line, 1);
+}
+
 }  // namespace
 }  // namespace tailpack

@@ -90,5 +90,22 @@ TEST_F(CompilerTest, LanguagesBecomeGroupZeroEntries) {
   EXPECT_EQ(EntryNames(0), (std::vector<std::string>{"LANGUAGE-English", "UNINSTALL_LANGUAGE-English"}));
 }
 
+TEST_F(CompilerTest, NoDataGroupPastTheLastNumber) {
+  // The archive's group field is 16-bit: a 65,536th group would become 0,
+  // the setup's own material.
+  std::vector<TCompilerError> errors;
+  compiler_.OnError = [&](const TCompilerError& error) { errors.push_back(error); };
+  compiler_.FileList.GroupCounter = 65534;
+  Compile("file", {"single.dat"});
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(compiler_.Lines.Lines[0].Params.back(), "65535");
+  Compile("vfsupdate", {"a\\", "game.vfs"});
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].Message, "a setup holds at most 65535 data groups");
+  EXPECT_EQ(errors[0].Line, 1);
+  EXPECT_EQ(compiler_.Lines.Lines[1].Params, (std::vector<std::string>{"a\\", "game.vfs"}));
+  EXPECT_EQ(compiler_.FileList.AddedCount, 1);
+}
+
 }  // namespace
 }  // namespace tailpack

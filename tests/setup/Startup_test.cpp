@@ -12,6 +12,7 @@
 #include "base/ExitCodes.h"
 #include "base/FileHelpers.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "diag/ErrorReport.h"
 #include "script/RunFixture.h"
 #include "setup/Startup.h"
@@ -42,6 +43,26 @@ TEST(SetupCommandLine, SwitchesInAnyCaseAndTheFolderAfterId) {
     TSetupCommandLine parsed = ParseSetupCommandLine(c.Arguments);
     EXPECT_EQ(parsed.Silent, c.Silent);
     EXPECT_EQ(parsed.InstallDir, c.Folder);
+  }
+}
+
+TEST(SetupCommandLine, QuotesGroupWordsAndBackslashesAreOrdinary) {
+  struct TCase {
+    std::u16string Line;
+    std::vector<std::u16string> Arguments;
+  };
+  const std::vector<TCase> cases = {
+      {u"setup.exe", {}},
+      {u"\"C:\\Program Files\\setup.exe\"  -silent", {u"-silent"}},
+      // A folder that ends in a backslash before its closing quote.
+      {u"setup.exe -id \"C:\\Games\\X\\\" -silent", {u"-id", u"C:\\Games\\X\\", u"-silent"}},
+      {u"setup.exe -id C:\\My\" \"Games\t-SILENT", {u"-id", u"C:\\My Games", u"-SILENT"}},
+      {u"setup.exe \"\" x", {u"", u"x"}},
+      {u"setup.exe \"unclosed quote -silent", {u"unclosed quote -silent"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.Line));
+    EXPECT_EQ(SplitSetupCommandLine(c.Line), c.Arguments);
   }
 }
 

@@ -26,7 +26,7 @@ class TFaultyFile final : public IFile {
   }
 
   uint32_t Write(const void* buffer, uint32_t count) override {
-    owner_.CountWrite(count);
+    if (owner_.CountWrite(count)) return 0;
     uint32_t allowed = count;
     if (writeLimit_) {
       uint64_t left = *writeLimit_ > written_ ? *writeLimit_ - written_ : 0;
@@ -83,8 +83,21 @@ void TFaultyFileSystem::FailFlushWrittenFiles() {
   failFlushWrittenFiles_ = true;
 }
 
+void TFaultyFileSystem::FailWriteCall(uint64_t number, bool persistent) {
+  std::lock_guard guard(lock_);
+  failingWriteCall_ = writeCalls_ + number;
+  failingWritesPersist_ = persistent;
+}
+
+uint64_t TFaultyFileSystem::WriteCalls() const {
+  std::lock_guard guard(lock_);
+  return writeCalls_;
+}
+
 void TFaultyFileSystem::ClearFaults() {
   std::lock_guard guard(lock_);
+  failingWriteCall_.reset();
+  failingWritesPersist_ = false;
   writeLimit_.reset();
   writeLimitPart_.clear();
   failingOpens_.clear();
@@ -137,6 +150,7 @@ void TFaultyFileSystem::ResetCounters() {
   std::lock_guard guard(lock_);
   largestRead_ = 0;
   largestWrite_ = 0;
+  writeCalls_ = 0;
   bytesRead_.clear();
   flushedFiles_.clear();
   flushesOfWrittenFiles_ = 0;
@@ -148,9 +162,12 @@ void TFaultyFileSystem::CountRead(const std::string& key, uint32_t requested, ui
   bytesRead_[key] += actual;
 }
 
-void TFaultyFileSystem::CountWrite(uint32_t count) {
+bool TFaultyFileSystem::CountWrite(uint32_t count) {
   std::lock_guard guard(lock_);
   largestWrite_ = std::max(largestWrite_, count);
+  ++writeCalls_;
+  if (!failingWriteCall_) return false;
+  return failingWritesPersist_ ? writeCalls_ >= *failingWriteCall_ : writeCalls_ == *failingWriteCall_;
 }
 
 std::unique_ptr<IFile> TFaultyFileSystem::Open(const std::string& path, TFileMode mode, TFileShare share) {

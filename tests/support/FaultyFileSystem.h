@@ -36,6 +36,10 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   void FailCloses(const std::string& pathPart);
   // FlushWrittenFiles reports failure (the disk took not everything).
   void FailFlushWrittenFiles();
+  // Write call Number from now on (1 for the next, counting the calls on
+  // every file) writes nothing; with Persistent every later call fails too,
+  // as on a disk that stays full.
+  void FailWriteCall(uint64_t number, bool persistent = false);
   // Back to behaving normally (counters are kept).
   void ClearFaults();
 
@@ -53,10 +57,13 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override;
   bool FlushWrittenFiles() override;
 
-  // Called by the files it hands out.
+  // Write calls so far (ResetCounters starts again at 0).
+  uint64_t WriteCalls() const;
+
+  // Called by the files it hands out. CountWrite tells whether the call must fail.
   void CountRead(const std::string& key, uint32_t requested, uint32_t actual);
-  void CountWrite(uint32_t count);
   void CountFlush(const std::string& key);
+  bool CountWrite(uint32_t count);
 
  private:
   mutable std::mutex lock_;
@@ -69,6 +76,9 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   int flushesOfWrittenFiles_ = 0;
   uint32_t largestRead_ = 0;
   uint32_t largestWrite_ = 0;
+  uint64_t writeCalls_ = 0;
+  std::optional<uint64_t> failingWriteCall_;
+  bool failingWritesPersist_ = false;
   std::map<std::string, uint64_t> bytesRead_;
 };
 

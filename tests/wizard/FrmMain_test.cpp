@@ -301,6 +301,8 @@ TEST_F(FrmMainTest, ClosingAsksUnlessTheWorkIsDoneAndStopsTheWorker) {
   EXPECT_EQ(shown[0].Text, u"Really quit?");
   EXPECT_EQ(shown[0].Caption, u"Quit");
   EXPECT_EQ(shown[0].Buttons, TMessageButtons::YesNo);
+  // Modal to the wizard, unlike the boxes of start-up and of the script.
+  EXPECT_EQ(shown[0].Owner, TMessageOwner::Wizard);
   EXPECT_EQ(worker_->Stops, 0);
 
   boxes_.Answer("yes");

@@ -3,18 +3,22 @@
 
 #include "platform/ProcessSecurity.h"
 #include "platform/ProgramArguments.h"
+#include "platform/TextCodec.h"
 #include "setup/Startup.h"
-#include "ui/headless/HeadlessUserInterface.h"
-#include "ui/terminal/TerminalUserInterface.h"
+#include "ui/SetupUserInterface.h"
 
 int main(int argc, char** argv) {
   // Before any user interface can load a library.
   tailpack::HardenProcess();
-  std::vector<std::string> arguments = tailpack::ProgramArguments(argc, argv);
-  if (tailpack::ParseSetupCommandLine(arguments).Silent) {
-    tailpack::THeadlessUserInterface ui;
-    return tailpack::RunSetupProgram(arguments, ui);
+  // Where the system hands over one command line, the setup splits it by its
+  // own rules (a backslash before a quote is an ordinary character).
+  std::vector<std::string> arguments;
+  if (auto commandLine = tailpack::ProgramCommandLine()) {
+    for (const std::u16string& argument : tailpack::SplitSetupCommandLine(*commandLine))
+      arguments.push_back(tailpack::WideToAnsi(argument));
+  } else {
+    arguments = tailpack::ProgramArguments(argc, argv);
   }
-  tailpack::TTerminalUserInterface ui;
-  return tailpack::RunSetupProgram(arguments, ui);
+  auto ui = tailpack::MakeSetupUserInterface(tailpack::ParseSetupCommandLine(arguments).Silent);
+  return tailpack::RunSetupProgram(arguments, *ui);
 }

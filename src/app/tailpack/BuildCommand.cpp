@@ -42,11 +42,15 @@ std::optional<std::string> DefaultStub() {
   return std::nullopt;
 }
 
+// "SCRIPT(LINE): error: message", or "SCRIPT: ..." for the script as a whole.
+void PrintMessage(const std::string& script, const TBuildMessage& message, const char* kind) {
+  std::string where = HostText(script);
+  if (message.LineNumber > 0) where += "(" + std::to_string(message.LineNumber) + ")";
+  std::fprintf(stderr, "%s: %s%s\n", where.c_str(), kind, TerminalText(message.Text).c_str());
+}
+
 void PrintMessages(const std::string& script, const std::vector<TBuildMessage>& messages, const char* kind) {
-  for (const TBuildMessage& message : messages) {
-    std::string where = message.LineNumber > 0 ? script + "(" + std::to_string(message.LineNumber) + ")" : script;
-    std::fprintf(stderr, "%s: %s%s\n", where.c_str(), kind, TerminalText(message.Text).c_str());
-  }
+  for (const TBuildMessage& message : messages) PrintMessage(script, message, kind);
 }
 
 std::string ProgressLine(const TBuildProgress& progress, double seconds) {
@@ -59,7 +63,7 @@ std::string ProgressLine(const TBuildProgress& progress, double seconds) {
 int RunBuild(const TBuildOptions& options) {
   auto script = WindowsPathFromHost(options.Script);
   if (!script || !Files().FileExists(*script)) {
-    PrintError("cannot find the script \"" + options.Script + "\"");
+    PrintError("cannot find the script \"" + HostText(options.Script) + "\"");
     return kToolExitScriptErrors;
   }
   TSetupPlan plan = PlanSetup(*script);
@@ -72,7 +76,7 @@ int RunBuild(const TBuildOptions& options) {
   if (!options.Output.empty()) {
     auto output = WindowsPathFromHost(options.Output);
     if (!output) {
-      PrintError("\"" + options.Output + "\" lies on no mapped drive");
+      PrintError("\"" + HostText(options.Output) + "\" lies on no mapped drive");
       return kToolExitWriteFailed;
     }
     write.OutputPath = *output;
@@ -86,7 +90,7 @@ int RunBuild(const TBuildOptions& options) {
     auto stub = options.Stub.empty() ? DefaultStub() : WindowsPathFromHost(options.Stub);
     if (!stub || !Files().FileExists(*stub)) {
       PrintError(options.Stub.empty() ? "no tailpack-setup stub found beside the tool: name one with --stub"
-                                      : "cannot find the stub \"" + options.Stub + "\"");
+                                      : "cannot find the stub \"" + HostText(options.Stub) + "\"");
       return kToolExitWriteFailed;
     }
     write.StubPath = *stub;
@@ -98,11 +102,16 @@ int RunBuild(const TBuildOptions& options) {
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
     status.Show(ProgressLine(progress, elapsed.count()));
   };
-  TStatus written = WriteSetup(plan, write);
+  TWriteResult written = WriteSetup(plan, write);
   status.Finish();
   if (!written) {
-    PrintError(written.Message());
-    return kToolExitWriteFailed;
+    // Entries name the line that asked for them; a full disk or a thread
+    // that cannot start concern no line.
+    if (written.LineNumber > 0)
+      PrintMessage(options.Script, TBuildMessage{written.LineNumber, written.Status.Message()}, "error: ");
+    else
+      PrintError(TerminalText(written.Status.Message()));
+    return written.ScriptError ? kToolExitScriptErrors : kToolExitWriteFailed;
   }
   uint64_t bytes = 0;
   for (const auto& entry : plan.Entries) bytes += entry.Size;
@@ -123,7 +132,9 @@ void AddBuildCommand(CLI::App& app, int& exitCode) {
                       "The tailpack-setup program to append the archive to (default: the Windows x86-64 "
                       "runtime beside the tool, else the native one; or $TAILPACK_STUB)");
   command->add_flag("--no-stub", options->NoStub, "Write the archive alone, without a program in front");
-  command->add_option("-j,--threads", options->Threads, "Packing threads (default: one per processor)");
+  command->add_option("-j,--threads", options->Threads,
+                      "Packing threads (default: one per processor; at most twice the processors and one per "
+                      "entry are started)");
   command->callback([options, &exitCode] { exitCode = RunBuild(*options); });
 }
 

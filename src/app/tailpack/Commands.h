@@ -14,5 +14,7 @@ void AddExtractCommand(CLI::App& app, int& exitCode);
 void AddBuildCommand(CLI::App& app, int& exitCode);
 void AddScriptCommand(CLI::App& app, int& exitCode);
 void AddLogCommand(CLI::App& app, int& exitCode);
+void AddZrpCommand(CLI::App& app, int& exitCode);
+void AddVfsCommand(CLI::App& app, int& exitCode);
 
 }  // namespace tailpack

@@ -40,6 +40,23 @@ class TStatusObserverScope {
   TStatusObserverScope& operator=(const TStatusObserverScope&) = delete;
 };
 
+// The extraction of a group stopped on a stream that cannot be inflated; the
+// message names the entry, found by inflating the group's entries again (only
+// on this failure path, so a good archive is inflated once).
+std::string DescribeInflateFailure(TPak& pak, uint16_t group, const ETailpackError& error) {
+  std::string entry;
+  pak.ForEachInGroup(group, [&](uint32_t index) {
+    if (!entry.empty()) return;
+    try {
+      pak.ExtractFile(index);
+    } catch (const ETailpackError&) {
+      entry = "entry " + std::to_string(index) + " \"" + pak.Files()[index].Name + "\"";
+    }
+  });
+  if (entry.empty()) entry = "an entry";
+  return entry + " of group " + std::to_string(group) + " cannot be inflated: " + error.what();
+}
+
 int RunExtract(const TExtractOptions& options) {
   TPak pak;
   if (int code = OpenArchive(options.Archive, pak); code != kToolExitSuccess) return code;
@@ -89,7 +106,7 @@ int RunExtract(const TExtractOptions& options) {
       // Nothing goes through a link planted anywhere below the output folder.
       result = pak.ExtractGroup(folder, group, *output);
     } catch (const ETailpackError& error) {
-      result = TStatus::Failure(std::string("group ") + std::to_string(group) + " cannot be inflated: " + error.what());
+      result = TStatus::Failure(DescribeInflateFailure(pak, group, error));
     }
     if (!result) {
       status.Finish();
@@ -100,7 +117,7 @@ int RunExtract(const TExtractOptions& options) {
   }
   status.Finish();
   std::printf("Extracted %u entries from %zu group%s into %s\n", extracted, groups.size(),
-              groups.size() == 1 ? "" : "s", options.Output.c_str());
+              groups.size() == 1 ? "" : "s", HostText(options.Output).c_str());
   return kToolExitSuccess;
 }
 

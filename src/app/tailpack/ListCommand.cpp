@@ -27,7 +27,7 @@ int RunList(const TListOptions& options) {
   TPak pak;
   if (int code = OpenArchive(options.Archive, pak); code != kToolExitSuccess) return code;
   const TPakHeader& header = pak.Header();
-  std::printf("Archive %s: version %u, data from offset %u, table at offset %u\n", options.Archive.c_str(),
+  std::printf("Archive %s: version %u, data from offset %u, table at offset %u\n", HostText(options.Archive).c_str(),
               header.Version, header.DataStart, header.TableOffset);
 
   size_t nameWidth = 4;

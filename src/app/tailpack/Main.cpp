@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
   using namespace tailpack;
+  TToolMessageBoxes boxes;
   CLI::App app{"tailpack: build setups, and inspect setup archives, compiled scripts and uninstall logs"};
   app.require_subcommand(1);
   int exitCode = kToolExitSuccess;
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   AddExtractCommand(app, exitCode);
   AddScriptCommand(app, exitCode);
   AddLogCommand(app, exitCode);
+  AddZrpCommand(app, exitCode);
+  AddVfsCommand(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -25,7 +28,7 @@ int main(int argc, char** argv) {
     int code = app.exit(error);
     return code == 0 ? kToolExitSuccess : kToolExitUsage;
   } catch (const ETailpackError& error) {
-    PrintError(error.what());
+    PrintError(TerminalText(error.what()));
     return kToolExitUnreadable;
   }
   return exitCode;

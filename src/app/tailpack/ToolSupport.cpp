@@ -21,34 +21,56 @@ constexpr size_t kStatusWidth = 78;
 int OpenArchive(const std::string& hostPath, TPak& pak) {
   auto windowsPath = WindowsPathFromHost(hostPath);
   if (!windowsPath) {
-    PrintError("\"" + hostPath + "\" lies on no mapped drive");
+    PrintError("\"" + HostText(hostPath) + "\" lies on no mapped drive");
     return kToolExitUnreadable;
   }
   if (!Files().FileExists(*windowsPath) || !pak.Create(*windowsPath)) {
-    PrintError("cannot open \"" + hostPath + "\"");
+    PrintError("cannot open \"" + HostText(hostPath) + "\"");
     return kToolExitUnreadable;
   }
   if (!pak.Header().HasMagic()) {
-    PrintError("\"" + hostPath + "\" holds no setup archive (no \"ZRPF\" trailer)");
+    PrintError("\"" + HostText(hostPath) + "\" holds no setup archive (no \"ZRPF\" trailer)");
     return kToolExitUnreadable;
   }
   if (pak.TableDamaged()) {
-    PrintError("the entry table of \"" + hostPath + "\" is damaged: " + TerminalText(pak.Damage()));
+    PrintError("the entry table of \"" + HostText(hostPath) + "\" is damaged: " + TerminalText(pak.Damage()));
     return kToolExitUnreadable;
   }
   return kToolExitSuccess;
 }
 
-std::string TerminalText(std::string_view ansi) { return Utf16ToUtf8(AnsiToWide(ansi)); }
+std::string TerminalText(std::string_view ansi) { return EscapeForTerminal(Utf16ToUtf8(AnsiToWide(ansi))); }
+
+std::string HostText(std::string_view utf8) { return EscapeForTerminal(utf8); }
 
 void PrintError(const std::string& message) {
   std::fflush(stdout);
-  std::fprintf(stderr, "tailpack: %s\n", message.c_str());
+  std::fprintf(stderr, "tailpack: %s\n", EscapeForTerminal(message).c_str());
+}
+
+TToolMessageBoxes::TToolMessageBoxes() : saved_(MessageBoxes()) { SetMessageBoxes(*this); }
+
+TToolMessageBoxes::~TToolMessageBoxes() { SetMessageBoxes(saved_); }
+
+TMessageResult TToolMessageBoxes::Show(const std::u16string& text, const std::u16string& caption,
+                                       TMessageButtons buttons, TMessageIcon, TMessageOwner) {
+  std::string body = Utf16ToUtf8(text);
+  // The boxes' own line breaks (CR, often doubled) become one blank each.
+  std::string line;
+  for (char c : body) {
+    bool isBreak = c == '\r' || c == '\n';
+    if (!isBreak) line += c;
+    else if (!line.empty() && line.back() != ' ') line += ' ';
+  }
+  PrintError("[" + Utf16ToUtf8(caption) + "] " + line);
+  return buttons == TMessageButtons::RetryCancel ? TMessageResult::Cancel
+         : buttons == TMessageButtons::YesNo || buttons == TMessageButtons::YesNoCancel ? TMessageResult::Yes
+                                                                                       : TMessageResult::Ok;
 }
 
 void TTerminalStatus::Show(const std::string& utf8Line) {
   if (!enabled_) return;
-  std::u16string wide = Utf8ToUtf16(utf8Line);
+  std::u16string wide = Utf8ToUtf16(EscapeForTerminal(utf8Line));
   if (wide.size() > kStatusWidth) wide = wide.substr(0, kStatusWidth - 3) + u"...";
   std::string line = Utf16ToUtf8(wide);
   size_t width = wide.size();

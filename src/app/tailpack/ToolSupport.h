@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/MessageBoxes.h"
+
 namespace tailpack {
 
 class TPak;
@@ -24,11 +26,34 @@ constexpr int kToolExitWriteFailed = 6;      // the setup or the uninstall log c
 // kToolExitUnreadable after telling why on standard error.
 int OpenArchive(const std::string& hostPath, TPak& pak);
 
+// Everything the tool prints goes through one of these two, so no name from
+// an archive, a script, a log or the command line can drive the terminal:
+// control characters show as "\x1b" (EscapeForTerminal).
 // An ANSI text of the core as UTF-8 for the terminal.
 std::string TerminalText(std::string_view ansi);
+// A UTF-8 text of the host (a path from the command line) for the terminal.
+std::string HostText(std::string_view utf8);
 
-// "tailpack: " + Message on standard error.
+// "tailpack: " + Message (UTF-8) on standard error, escaped as a whole.
 void PrintError(const std::string& message);
+
+// Message boxes of the core (a reader that meets a broken entry tells of it
+// in one) as lines on standard error, escaped like everything the tool
+// prints; the answer is OK or Yes, and Cancel where Retry would loop. In
+// place while the object lives.
+class TToolMessageBoxes final : public IMessageBoxes {
+ public:
+  TToolMessageBoxes();
+  ~TToolMessageBoxes() override;
+  TToolMessageBoxes(const TToolMessageBoxes&) = delete;
+  TToolMessageBoxes& operator=(const TToolMessageBoxes&) = delete;
+
+  TMessageResult Show(const std::u16string& text, const std::u16string& caption, TMessageButtons buttons,
+                      TMessageIcon icon, TMessageOwner owner = TMessageOwner::None) override;
+
+ private:
+  IMessageBoxes& saved_;
+};
 
 // A line that overwrites itself on a terminal; Finish clears it.
 class TTerminalStatus {

@@ -12,3 +12,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 }  // namespace tailpack
+
+namespace tailpack {
+
+std::optional<std::u16string> ProgramCommandLine() { return std::nullopt; }
+
+}  // namespace tailpack

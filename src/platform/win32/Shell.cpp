@@ -5,6 +5,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <array>
+
+#include "base/Bytes.h"
 #include "platform/Platform.h"
 #include "platform/win32/Com.h"
 #include "platform/win32/Handles.h"
@@ -75,6 +78,34 @@ std::optional<std::string> FolderOf(int id) {
   return path;
 }
 
+// An icon group of one entry, icon image 1, from the image's own header (a
+// bitmap header with twice the height, or a PNG's IHDR chunk).
+std::array<uint8_t, 20> IconGroupOfImage(const TBytes& image) {
+  uint32_t width = 32;
+  uint32_t height = 32;
+  uint16_t bitCount = 32;
+  if (image.size() >= 24 && image[0] == 0x89 && image[1] == 'P' && image[2] == 'N' && image[3] == 'G') {
+    width = (uint32_t{image[16]} << 24) | (uint32_t{image[17]} << 16) | (uint32_t{image[18]} << 8) | image[19];
+    height = (uint32_t{image[20]} << 24) | (uint32_t{image[21]} << 16) | (uint32_t{image[22]} << 8) | image[23];
+  } else if (image.size() >= 16) {
+    width = GetU32(image.data() + 4);
+    height = GetU32(image.data() + 8) / 2;  // the colour and the mask bitmaps
+    bitCount = GetU16(image.data() + 14);
+  }
+  std::array<uint8_t, 20> group{};
+  PutU16(group.data() + 2, 1);  // icons
+  PutU16(group.data() + 4, 1);  // one entry
+  uint8_t* entry = group.data() + 6;
+  entry[0] = static_cast<uint8_t>(width >= 256 ? 0 : width);  // 0 stands for 256
+  entry[1] = static_cast<uint8_t>(height >= 256 ? 0 : height);
+  entry[2] = static_cast<uint8_t>(bitCount < 8 ? 1u << bitCount : 0);
+  PutU16(entry + 4, 1);  // planes
+  PutU16(entry + 6, bitCount);
+  PutU32(entry + 8, static_cast<uint32_t>(image.size()));
+  PutU16(entry + 12, 1);  // the image's resource number
+  return group;
+}
+
 class TWin32Shell final : public IShell {
  public:
   std::optional<std::string> SpecialFolder(TSpecialFolder folder) override {
@@ -130,8 +161,15 @@ class TWin32Shell final : public IShell {
     if (executable.empty() || image.empty() || image.size() > MAXDWORD) return false;
     TResourceUpdate update(ToWide(executable));
     if (!update.Get()) return false;
-    if (!UpdateResourceW(update.Get(), RT_ICON, MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                         const_cast<uint8_t*>(image.data()), static_cast<DWORD>(image.size())))
+    const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+    if (!UpdateResourceW(update.Get(), RT_ICON, MAKEINTRESOURCEW(1), neutral, const_cast<uint8_t*>(image.data()),
+                         static_cast<DWORD>(image.size())))
+      return false;
+    // The program's icon group 1 then describes the new image alone, so an
+    // image of another size than the one it replaces is still shown right.
+    std::array<uint8_t, 20> group = IconGroupOfImage(image);
+    if (!UpdateResourceW(update.Get(), RT_GROUP_ICON, MAKEINTRESOURCEW(1), neutral, group.data(),
+                         static_cast<DWORD>(group.size())))
       return false;
     return update.Commit();
   }

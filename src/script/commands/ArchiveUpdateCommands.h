@@ -1,6 +1,9 @@
 #pragma once
 // Updates of the installed software's own archives: "zrpupdate",
-// "zrpofficial", "duplicateentry", "vfsupdate".
+// "zrpofficial", "duplicateentry", "vfsupdate". The archive work itself is
+// the game data subsystem's (src/gamedata); these commands hand it their
+// parameters and the run's installation folder, texts and progress, and end
+// the script when an update cannot be done.
 
 #include "script/CommandClass.h"
 
@@ -34,5 +37,9 @@ class TVFSUpdateCommand final : public TCommandClass {
   uint8_t FileKind() const override { return 2; }
   void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
 };
+
+// Saves and closes the VFS archive that the last "vfsupdate" line left open,
+// at the end of a run; a failure is told and marks the run failed.
+void CloseOpenVfsArchive(TSetupRuntime& runtime);
 
 }  // namespace tailpack

@@ -20,15 +20,13 @@ bool TGotoCommand::Compile(TCompiler& compiler, int32_t row) {
 
 bool TIfFileExistsCommand::Compile(TCompiler& compiler, int32_t row) {
   if (!HasMinParams(compiler, row)) return false;
-  TCompLine& line = LineOf(compiler, row);
-  compiler.ResolveLabel(line, 1, true) && compiler.ResolveLabel(line, 2, true);
+  ResolveLabels(compiler, row, {1, 2});
   return true;
 }
 
 bool TMessageBoxCommand::Compile(TCompiler& compiler, int32_t row) {
   if (!HasMinParams(compiler, row)) return false;
-  TCompLine& line = LineOf(compiler, row);
-  compiler.ResolveLabel(line, 2, true) && compiler.ResolveLabel(line, 3, true);
+  ResolveLabels(compiler, row, {2, 3});
   return true;
 }
 

@@ -68,7 +68,7 @@ void THeadlessMessageBoxes::SetAnswers(const std::string& commaSeparated) {
 }
 
 TMessageResult THeadlessMessageBoxes::Show(const std::u16string& text, const std::u16string& caption,
-                                           TMessageButtons buttons, TMessageIcon icon) {
+                                           TMessageButtons buttons, TMessageIcon icon, TMessageOwner owner) {
   std::lock_guard guard(lock_);
   if (!answersRead_) {
     answersRead_ = true;
@@ -89,7 +89,7 @@ TMessageResult THeadlessMessageBoxes::Show(const std::u16string& text, const std
     if (ParseAnswer(answers_.front(), scripted) && Allows(buttons, scripted)) answer = scripted;
     answers_.pop_front();
   }
-  shown_.push_back(TShownMessage{text, caption, buttons, icon, answer});
+  shown_.push_back(TShownMessage{text, caption, buttons, icon, answer, owner});
   if (echo_) {
     std::string body = Utf16ToUtf8(text);
     for (char& c : body)

@@ -19,6 +19,7 @@ struct TShownMessage {
   TMessageButtons Buttons;
   TMessageIcon Icon;
   TMessageResult Answer;
+  TMessageOwner Owner = TMessageOwner::None;
 };
 
 class THeadlessMessageBoxes final : public IMessageBoxes {
@@ -27,7 +28,7 @@ class THeadlessMessageBoxes final : public IMessageBoxes {
   THeadlessMessageBoxes() = default;
 
   TMessageResult Show(const std::u16string& text, const std::u16string& caption, TMessageButtons buttons,
-                      TMessageIcon icon) override;
+                      TMessageIcon icon, TMessageOwner owner = TMessageOwner::None) override;
 
   // Replaces the queue of answers ("ok", "cancel", "yes", "no", "retry").
   void SetAnswers(const std::string& commaSeparated);

@@ -48,7 +48,7 @@ TTerminalMessageBoxes::TTerminalMessageBoxes(std::shared_ptr<TTerminalConsole> c
     : console_(std::move(console)) {}
 
 TMessageResult TTerminalMessageBoxes::Show(const std::u16string& text, const std::u16string& caption,
-                                           TMessageButtons buttons, TMessageIcon) {
+                                           TMessageButtons buttons, TMessageIcon, TMessageOwner) {
   std::lock_guard guard(console_->Lock());
   std::vector<TChoice> choices = Choices(buttons);
   console_->WriteLine(u"");

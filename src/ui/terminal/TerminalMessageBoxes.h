@@ -16,7 +16,7 @@ class TTerminalMessageBoxes final : public IMessageBoxes {
  public:
   explicit TTerminalMessageBoxes(std::shared_ptr<TTerminalConsole> console);
   TMessageResult Show(const std::u16string& text, const std::u16string& caption, TMessageButtons buttons,
-                      TMessageIcon icon) override;
+                      TMessageIcon icon, TMessageOwner owner = TMessageOwner::None) override;
 
  private:
   std::shared_ptr<TTerminalConsole> console_;

@@ -1,0 +1,11 @@
+#include "gamedata/UpdateHost.h"
+
+#include "base/FileHelpers.h"
+
+namespace tailpack {
+
+std::string ArchivePathIn(IUpdateHost& host, const std::string& archiveName) {
+  return IncludeTrailingBackslash(host.InstallDir()) + archiveName;
+}
+
+}  // namespace tailpack
