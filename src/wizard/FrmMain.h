@@ -94,7 +94,8 @@ class TFrmMain final : public IWizard, public IWizardEvents {
 
   // FrmMainRuns.cpp: the work of the patching, uninstall and finish pages.
   void PatchingRun();
-  void PollProgress();
+  // Shows what the worker posted since the last call; true when there was something.
+  bool PollProgress();
   void UninstallRun();
   // The folders an uninstallation works below: the installation folder and
   // the special folders the log's path variables stand for.
