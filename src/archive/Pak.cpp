@@ -15,6 +15,7 @@
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
+#include "system/FolderChain.h"
 #include "system/MessageBoxes.h"
 #include "system/PathSafety.h"
 
@@ -27,9 +28,20 @@ constexpr std::u16string_view kFileNameTag = u"<%FILENAME%>";
 // The table is read through a window of this size, so a damaged FileCount or
 // TableOffset costs no more memory than the records really there.
 constexpr uint32_t kTableReadWindow = 64 * 1024;
+// Entry data is read in pieces of this size: large enough that a group of
+// small files costs few reads, small enough to stay in the processor's cache
+// on its way through the checksum, the inflater and into a file.
+constexpr uint32_t kDataPiece = 1024 * 1024;
 
 // TPak's own member Files() hides the platform's file system inside the class.
 IFileSystem& FileSystem() { return tailpack::Files(); }
+
+// A compressed entry that inflates to another length than its Size.
+void ShowDecompSizeMessage(const TPakFile& entry, uint64_t inflatedLength) {
+  ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(inflatedLength) + " OrigSize - " +
+                  std::to_string(entry.Size),
+              "Error");
+}
 
 // Reads a byte range of a file front to back through a small window; any
 // read that would cross the end of the range fails.
@@ -101,6 +113,37 @@ std::optional<std::string> LayoutProblem(const TPakHeader& header, const std::ve
 
 }  // namespace
 
+// The archive's data read in windows of kDataPiece bytes for a walk front to
+// back over the entries, as verification and extraction go: entries inside
+// the window come from memory. Only a walk forward is served from it; going
+// back (a new walk, the same entry again) reads the file anew, so what is
+// checked is what the file holds now.
+class TPak::TReadWindow {
+ public:
+  // Bytes [Offset, Offset + Length) when they fit a window (reading one that
+  // starts at Offset unless the walk goes on inside the current one) and lie
+  // before End; nothing otherwise.
+  const uint8_t* Get(IFile& file, uint64_t offset, uint32_t length, uint64_t end) {
+    if (length > kDataPiece || offset + length > end) return nullptr;
+    bool forward = offset >= walked_ && offset >= start_ && offset + length <= start_ + bytes_.size();
+    walked_ = offset + length;
+    if (forward) return bytes_.data() + (offset - start_);
+    auto size = static_cast<uint32_t>(std::min<uint64_t>(kDataPiece, end - offset));
+    bytes_.resize(size);
+    if (!file.Seek(offset) || file.Read(bytes_.data(), size) != size) {
+      bytes_.clear();
+      return nullptr;
+    }
+    start_ = offset;
+    return bytes_.data();
+  }
+
+ private:
+  uint64_t start_ = 0;
+  uint64_t walked_ = 0;  // where the last entry served ended
+  TBytes bytes_;
+};
+
 // --- Header and packing ------------------------------------------------------
 
 TPakHeader TPakHeader::Decode(const uint8_t (&bytes)[kPakHeaderSize]) {
@@ -147,6 +190,7 @@ TPak::~TPak() = default;
 
 bool TPak::Create(const std::string& fileName, bool createNew, bool append) {
   Close();
+  window_.reset();
   fileName_ = fileName;
   header_ = TPakHeader();
   files_.clear();
@@ -177,6 +221,7 @@ bool TPak::Create(const std::string& fileName, bool createNew, bool append) {
 }
 
 void TPak::ReadHeader() {
+  window_.reset();
   header_ = TPakHeader();
   files_.clear();
   cursor_ = 0;
@@ -236,7 +281,10 @@ void TPak::MarkDamaged(std::string reason) {
   damage_ = std::move(reason);
 }
 
-void TPak::Close() { file_.reset(); }
+void TPak::Close() {
+  file_.reset();
+  window_.reset();
+}
 
 void TPak::SetStatusTemplate(std::function<std::u16string()> statusTemplate) {
   statusTemplate_ = std::move(statusTemplate);
@@ -244,10 +292,79 @@ void TPak::SetStatusTemplate(std::function<std::u16string()> statusTemplate) {
 
 // --- Reading -------------------------------------------------------------------
 
+uint64_t TPak::DataEnd() const { return dataEnd_ ? *dataEnd_ : file_->Size().value_or(0); }
+
 bool TPak::StoredBytesInside(const TPakFile& entry) const {
   if (!file_) return false;
-  uint64_t end = dataEnd_ ? *dataEnd_ : file_->Size().value_or(0);
-  return static_cast<uint64_t>(entry.Offset) + entry.StoredLength() <= end;
+  return static_cast<uint64_t>(entry.Offset) + entry.StoredLength() <= DataEnd();
+}
+
+bool TPak::ForEachStoredPiece(const TPakFile& entry, const TByteSink& consume) {
+  const uint32_t length = entry.StoredLength();
+  if (length <= kDataPiece) {
+    if (!window_) window_ = std::make_unique<TReadWindow>();
+    const uint8_t* bytes = window_->Get(*file_, entry.Offset, length, DataEnd());
+    return bytes && consume(bytes, length);
+  }
+  if (!StoredBytesInside(entry) || !file_->Seek(entry.Offset)) return false;
+  piece_.resize(kDataPiece);
+  for (uint32_t done = 0; done < length;) {
+    uint32_t piece = std::min(length - done, kDataPiece);
+    if (file_->Read(piece_.data(), piece) != piece || !consume(piece_.data(), piece)) return false;
+    done += piece;
+  }
+  return true;
+}
+
+bool TPak::StoredBytesMatch(const TPakFile& entry) {
+  uint32_t crc = 0;
+  bool read = ForEachStoredPiece(entry, [&crc](const uint8_t* data, size_t length) {
+    crc = Crc32(data, length, crc);
+    return true;
+  });
+  return read && crc == entry.Checksum;
+}
+
+TPak::TEntryRead TPak::ReadEntry(const TPakFile& entry, const TByteSink& sink, bool checkFirst) {
+  TEntryRead result;
+  if (entry.IsLarge() || !StoredBytesInside(entry)) return result;
+  const uint32_t length = entry.StoredLength();
+  // An entry in one piece is checked before any of it goes on anyway; one in
+  // many is checked on a reading of its own.
+  const bool checkedFirst = checkFirst && length > kDataPiece;
+  if (checkedFirst && !StoredBytesMatch(entry)) return result;
+  const bool compressed = entry.StoredSize != 0;
+  if (!inflater_) inflater_ = std::make_unique<TStreamInflater>();
+  TStreamInflater& inflater = *inflater_;
+  inflater.Reset();
+  uint32_t crc = 0;
+  uint32_t left = length;
+  std::exception_ptr failure;
+  bool read = ForEachStoredPiece(entry, [&](const uint8_t* data, size_t size) {
+    if (!checkedFirst) {
+      crc = Crc32(data, size, crc);
+      left -= static_cast<uint32_t>(size);
+      if (left == 0 && crc != entry.Checksum) return false;  // the last piece shows the damage
+    }
+    if (failure) return true;  // only the checksum goes on: it decides what is reported
+    if (!compressed) {
+      result.Stopped = !sink(data, size);
+      return !result.Stopped;
+    }
+    try {
+      result.Stopped = !inflater.Feed(data, size, sink);
+    } catch (const EDecompressionError&) {
+      failure = std::current_exception();
+    }
+    return !result.Stopped;
+  });
+  if (result.Stopped || !read || (!checkedFirst && crc != entry.Checksum)) return result;
+  if (failure) std::rethrow_exception(failure);
+  // A stream that ends before its end mark is as unusable as a damaged one.
+  if (compressed && !inflater.Ended()) throw EDecompressionError("error");
+  result.Intact = true;
+  result.Length = compressed ? inflater.TotalOut() : length;
+  return result;
 }
 
 std::optional<TBytes> TPak::ReadRange(uint64_t offset, uint32_t length) {
@@ -276,9 +393,7 @@ std::optional<TBytes> TPak::ExtractFile(uint32_t index) {
   if (entry.StoredSize == 0) return stored;
   TInflated inflated = Inflate(stored->data(), stored->size(), entry.Size);
   if (inflated.TotalLength != entry.Size) {
-    ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(inflated.TotalLength) +
-                    " OrigSize - " + std::to_string(entry.Size),
-                "Error");
+    ShowDecompSizeMessage(entry, inflated.TotalLength);
     return std::nullopt;
   }
   return std::move(inflated.Bytes);
@@ -291,7 +406,15 @@ bool TPak::VerifyFile(uint32_t index) {
   // Large entries are never read here (that would mean reading 70 MiB and
   // more at every start); they carry no checksum anyway.
   if (entry.IsLarge()) return entry.StoredSize == 0 && StoredBytesInside(entry);
-  return ExtractFile(index).has_value();
+  // What ExtractFile would find, without holding the entry: the inflated
+  // bytes are counted, not kept.
+  TEntryRead read = ReadEntry(entry, [](const uint8_t*, size_t) { return true; }, false);
+  if (!read.Intact) return false;
+  if (read.Length != entry.Size) {
+    ShowDecompSizeMessage(entry, read.Length);
+    return false;
+  }
+  return true;
 }
 
 std::optional<uint32_t> TPak::FindIndex(std::string_view name, uint16_t group) const {
@@ -371,28 +494,58 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   range.Size = size;
   if (!StoredBytesInside(range))
     return TStatus::Failure("The entry \"" + name + "\" lies outside the archive's data (damaged archive)");
-  auto target = FileSystem().Open(targetPath, TFileMode::CreateAlways, TFileShare::None);
-  if (!target) return TStatus::Failure("Cannot create \"" + targetPath + "\"");
-  auto fail = [&](const std::string& message) {
-    target.reset();
-    FileSystem().Delete(targetPath);
-    return TStatus::Failure(message);
-  };
-  if (!file_->Seek(files_[index].Offset)) return fail("Cannot read the entry \"" + name + "\" from the archive");
-  TBytes chunk(std::min(size, kLargeFileChunk));
+  TWholeFileWriter target(targetPath);
+  if (!target.Opened()) return TStatus::Failure("Cannot create \"" + targetPath + "\"");
+  const std::string cannotRead = "Cannot read the entry \"" + name + "\" from the archive";
+  if (!file_->Seek(files_[index].Offset)) return TStatus::Failure(cannotRead);
+  // The status line comes before each chunk; the bytes move in pieces that
+  // stay in the processor's cache.
+  piece_.resize(std::min(size, kDataPiece));
   uint32_t copied = 0;
   // Runs once even for an empty entry, as every entry gets its status line.
   do {
     PostStatus(name + " - " + FormatSize(copied) + " / " + FormatSize(size));
-    uint32_t piece = std::min(size - copied, kLargeFileChunk);
-    if (piece > 0 && file_->Read(chunk.data(), piece) != piece)
-      return fail("Cannot read the entry \"" + name + "\" from the archive");
-    if (piece > 0 && target->Write(chunk.data(), piece) != piece)
-      return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
-    copied += piece;
+    const uint32_t chunkEnd = copied + std::min(size - copied, kLargeFileChunk);
+    while (copied < chunkEnd) {
+      uint32_t piece = std::min(chunkEnd - copied, kDataPiece);
+      if (file_->Read(piece_.data(), piece) != piece) return TStatus::Failure(cannotRead);
+      if (!target.Write(piece_.data(), piece))
+        return TStatus::Failure("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
+      copied += piece;
+    }
   } while (copied < size);
-  if (!target->Flush()) return fail("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
-  return TStatus::Success();
+  // Made durable with the rest of the run (IFileSystem::FlushWrittenFiles);
+  // an error the system reports on closing still fails the entry.
+  return target.Finish(TDurability::WithTheRun);
+}
+
+TStatus TPak::ExtractEntry(uint32_t index, const std::string& target) {
+  const TPakFile& entry = files_[index];
+  if (entry.Size == 0) return WriteWholeFile(target, nullptr, 0, TDurability::WithTheRun);
+  // Made on the first bytes: a damaged entry never touches a file that is
+  // already there.
+  std::optional<TWholeFileWriter> writer;
+  uint64_t written = 0;
+  auto write = [&](const uint8_t* data, size_t length) {
+    if (!writer) writer.emplace(target);
+    // Bytes past Size are counted by the inflater, never written.
+    size_t keep = static_cast<size_t>(std::min<uint64_t>(length, entry.Size - written));
+    written += keep;
+    return writer->Opened() && (keep == 0 || writer->Write(data, keep));
+  };
+  TEntryRead read = ReadEntry(entry, write, true);
+  if (read.Stopped) {
+    if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
+    return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
+  }
+  const std::string damaged = "The entry \"" + entry.Name + "\" is damaged: its data fails its check";
+  if (!read.Intact) return TStatus::Failure(damaged);
+  if (read.Length != entry.Size) {
+    ShowDecompSizeMessage(entry, read.Length);
+    return TStatus::Failure(damaged);
+  }
+  if (!writer) writer.emplace(target);  // bytes always came, Size being above 0; kept safe all the same
+  return writer->Finish(TDurability::WithTheRun);
 }
 
 TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary) {
@@ -403,31 +556,35 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
     if (entry.Group != group) continue;
     if (TStatus check = CheckEntryName(entry.Name); !check) return check;
   }
+  // The folders made or found for one file serve the next ones too.
+  TFolderChain folders(recorder_);
   uint32_t index = 0;
   for (bool found = FirstIndexInGroup(group, index); found; found = NextIndexInGroup(group, index)) {
     const TPakFile entry = files_[index];
     PostStatus(entry.Name);
     std::string target = EntryTargetPath(folder, entry.Name);
-    // Checked before any folder is made: a folder link planted in the target
-    // would take this file, and the folders made for it, somewhere else.
+    // Checked before any folder is made, for every file: a folder link
+    // planted in the target would take this file, and the folders made for
+    // it, somewhere else.
     if (auto link = LinkBelow(workingFolder, target))
       return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
                               "\" is a link, and nothing is written through it");
-    if (entry.IsLarge()) {
-      if (recorder_) recorder_->AddFile(target);
-      CreateFolderChain(ExtractFileDir(target), recorder_);
-      if (TStatus status = ExtractLargeFile(target, entry.Name, entry.Size, index); !status) return status;
-    } else {
-      std::optional<TBytes> data;
-      if (entry.Size > 0) {
-        data = ExtractFile(index);
-        if (!data)
-          return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
-      }
-      if (recorder_) recorder_->AddFile(target);
-      const uint8_t* bytes = data ? data->data() : nullptr;
-      if (TStatus status = WriteBufferToFile(target, bytes, entry.Size, recorder_); !status) return status;
+    // Entries below the large-entry limit are checked and inflated piece by
+    // piece on their way into the file, never held whole.
+    auto write = [&] {
+      return entry.IsLarge() ? ExtractLargeFile(target, entry.Name, entry.Size, index) : ExtractEntry(index, target);
+    };
+    if (recorder_) recorder_->AddFile(target);
+    const std::string targetFolder = ExtractFileDir(target);
+    folders.Make(targetFolder);
+    TStatus status = write();
+    if (!status && !FileSystem().FolderExists(targetFolder)) {
+      // Something removed a folder made or found earlier: make it again.
+      folders.Forget(targetFolder);
+      folders.Make(targetFolder);
+      status = write();
     }
+    if (!status) return status;
     if (progress_) progress_->StepProgress(true);
   }
   // The walk ends by finding no entry; the last status line shows the
@@ -509,6 +666,7 @@ TStatus TPak::CheckWritable(uint32_t index) const {
 }
 
 TStatus TPak::AppendStored(uint32_t index, const uint8_t* data, uint32_t length) {
+  window_.reset();
   auto end = file_->Size();
   if (!end) return TStatus::Failure("Cannot find the end of \"" + fileName_ + "\"");
   if (*end + length > kMaxOffset)
@@ -541,6 +699,7 @@ TStatus TPak::WritePacked(uint32_t index, const TPackedEntry& packed) {
 }
 
 TStatus TPak::CopySourceFileRaw(uint32_t index, IFile& source, uint32_t size) {
+  window_.reset();
   TPakFile& entry = files_[index];
   auto end = file_->Size();
   if (!end) return TStatus::Failure("Cannot find the end of \"" + fileName_ + "\"");
@@ -582,6 +741,7 @@ TStatus TPak::WriteSourceFile(uint32_t index) {
 
 TStatus TPak::WriteHeader() {
   if (!file_) return TStatus::Failure("The setup archive is not open for writing");
+  window_.reset();
   if (files_.size() > kMaxPakEntries)
     return TStatus::Failure("A setup archive cannot hold more than " + std::to_string(kMaxPakEntries) +
                             " entries; this one has " + std::to_string(files_.size()));

@@ -24,6 +24,7 @@ namespace tailpack {
 class IFile;
 class IInstallRecorder;
 class IProgressReporter;
+class TStreamInflater;
 
 // Entries of this size and larger are stored raw, carry no checksum, are not
 // verified and are copied to disk in chunks instead of being held in memory.
@@ -152,9 +153,12 @@ class TPak {
   // DecompSize message and yields nothing; one that cannot be inflated at all
   // raises EDecompressionError.
   std::optional<TBytes> ExtractFile(uint32_t index);
-  // True when the entry is intact. Large entries are not read: their stored
-  // bytes only have to lie inside the data area. An empty entry has nothing
-  // that could fail.
+  // True when the entry is intact: its stored bytes match their checksum and
+  // a compressed one inflates to its Size (else the DecompSize message), as
+  // ExtractFile would find, but read and inflated piece by piece without
+  // holding the entry. Large entries are not read: their stored bytes only
+  // have to lie inside the data area. An empty entry has nothing that could
+  // fail.
   bool VerifyFile(uint32_t index);
 
   // The first entry of Group named Name (case-insensitive), extracted, with
@@ -180,6 +184,7 @@ class TPak {
   // Copies the entry's Size raw bytes to TargetPath in kLargeFileChunk pieces,
   // posting the status line before each. The target's folder must exist. A
   // short read or write removes the partial target and returns the failure.
+  // The target is closed, not flushed (see ExtractGroup).
   TStatus ExtractLargeFile(const std::string& targetPath, const std::string& name, uint32_t size,
                            uint32_t index);
   // Extracts every entry of Group below Folder, recording each target (and
@@ -190,7 +195,9 @@ class TPak {
   // target that lies behind a link (a symbolic link or junction) below
   // Boundary, the folder the extraction works in (Folder when empty, or a
   // folder that holds it, such as the installation folder). Nothing is
-  // written through such a link.
+  // written through such a link. The files are written and closed, not
+  // flushed one by one: the caller makes them durable together
+  // (IFileSystem::FlushWrittenFiles).
   TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 
   // --- Writing ---------------------------------------------------------------
@@ -217,6 +224,32 @@ class TPak {
   TStatus WriteHeader();
 
  private:
+  class TReadWindow;
+  // How an entry's stored bytes read.
+  struct TEntryRead {
+    bool Intact = false;   // all there, and they match the checksum
+    bool Stopped = false;  // the sink stopped the reading
+    uint64_t Length = 0;   // the bytes they make: inflated, or as stored
+  };
+  using TByteSink = std::function<bool(const uint8_t* data, size_t length)>;
+
+  // Hands the entry's stored bytes to Consume in order, in pieces that stay
+  // in the processor's cache: from the read window when they fit it, else
+  // read piece by piece. False when they cannot all be read or Consume
+  // returned false.
+  bool ForEachStoredPiece(const TPakFile& entry, const TByteSink& consume);
+  bool StoredBytesMatch(const TPakFile& entry);
+  // Reads the entry once: its stored bytes are checked against the checksum
+  // and, when compressed, inflated; Sink gets the entry's bytes in order.
+  // With CheckFirst no byte reaches Sink before the check has passed (an
+  // entry past the read window is then read twice, checked on the first
+  // reading). A stream that cannot be
+  // inflated raises EDecompressionError, but only when its stored bytes pass
+  // their check: a damaged entry simply is not intact.
+  TEntryRead ReadEntry(const TPakFile& entry, const TByteSink& sink, bool checkFirst);
+  // Writes one entry below the large-entry limit to Target.
+  TStatus ExtractEntry(uint32_t index, const std::string& target);
+  uint64_t DataEnd() const;
   std::optional<TBytes> ReadRange(uint64_t offset, uint32_t length);
   bool StoredBytesInside(const TPakFile& entry) const;
   TStatus CheckWritable(uint32_t index) const;
@@ -240,6 +273,11 @@ class TPak {
   std::function<std::u16string()> statusTemplate_;
   IProgressReporter* progress_ = nullptr;
   IInstallRecorder* recorder_ = nullptr;
+  // Large sequential reads: a group of small entries costs one read per
+  // window, not a seek and a read each. Emptied whenever the file changes.
+  std::unique_ptr<TReadWindow> window_;
+  TBytes piece_;  // for entries past the window
+  std::unique_ptr<TStreamInflater> inflater_;  // one for every entry, reset for each
 };
 
 }  // namespace tailpack

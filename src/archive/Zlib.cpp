@@ -123,4 +123,49 @@ TInflated Inflate(const uint8_t* data, size_t length, size_t limit) {
   return result;
 }
 
+struct TStreamInflater::TState {
+  TInflateStream Stream;
+  TBytes Output = TBytes(kInflatePiece);
+};
+
+TStreamInflater::TStreamInflater() : state_(std::make_unique<TState>()) {}
+
+TStreamInflater::~TStreamInflater() = default;
+
+void TStreamInflater::Reset() {
+  if (inflateReset(&state_->Stream.Get()) != Z_OK) throw EDecompressionError("error");
+  ended_ = false;
+  totalOut_ = 0;
+}
+
+bool TStreamInflater::Feed(const uint8_t* data, size_t length, const TSink& sink) {
+  z_stream& stream = state_->Stream.Get();
+  TBytes& output = state_->Output;
+  while (length > 0 && !ended_) {
+    size_t piece = std::min(length, kZlibPiece);
+    stream.next_in = const_cast<Bytef*>(data);
+    stream.avail_in = static_cast<uInt>(piece);
+    data += piece;
+    length -= piece;
+    // Until this piece is used up and no output is left inside zlib.
+    for (;;) {
+      stream.next_out = output.data();
+      stream.avail_out = static_cast<uInt>(output.size());
+      int code = inflate(&stream, Z_NO_FLUSH);
+      size_t produced = output.size() - stream.avail_out;
+      totalOut_ += produced;
+      if (produced > 0 && !sink(output.data(), produced)) return false;
+      if (code == Z_STREAM_END) {
+        ended_ = true;
+        break;
+      }
+      // Z_BUF_ERROR means no progress was possible: fine when the piece is
+      // used up (the stream goes on in the next one), not otherwise.
+      if (code != Z_OK && (code != Z_BUF_ERROR || stream.avail_in > 0)) throw EDecompressionError("error");
+      if (stream.avail_in == 0 && stream.avail_out != 0) break;
+    }
+  }
+  return true;
+}
+
 }  // namespace tailpack

@@ -17,6 +17,7 @@ void TProgressChannel::SetStatusText(const std::u16string& text) {
     if (hasStatusLabel_) {
       statusText_ = text;
       statusChanged_ = true;
+      Posted();
     }
   }
   if (observer) observer(text);
@@ -29,6 +30,7 @@ void TProgressChannel::StepProgress(bool notify) {
   if (notify) {
     stepPosted_ = stepCount_;
     stepChanged_ = true;
+    Posted();
   }
 }
 
@@ -37,6 +39,7 @@ void TProgressChannel::SetFileLabel(const std::u16string& text) {
   if (!hasFinishLabel_) return;
   fileLabel_ = text;
   fileLabelChanged_ = true;
+  Posted();
 }
 
 std::optional<std::u16string> TProgressChannel::TakeStatusText() {
@@ -75,6 +78,35 @@ uint32_t TProgressChannel::StepCount() {
 void TProgressChannel::SetStatusObserver(std::function<void(const std::u16string&)> observer) {
   std::lock_guard guard(lock_);
   observer_ = std::move(observer);
+}
+
+void TProgressChannel::Posted() {
+  ++posts_;
+  if (postWaiters_ > 0) changed_.notify_all();
+}
+
+uint64_t TProgressChannel::EventsLocked(TProgressEvents events) const {
+  return events == TProgressEvents::PostsAndWakes ? posts_ + wakes_ : wakes_;
+}
+
+uint64_t TProgressChannel::Events(TProgressEvents events) {
+  std::lock_guard guard(lock_);
+  return EventsLocked(events);
+}
+
+uint64_t TProgressChannel::WaitForEvents(TProgressEvents events, uint64_t seen, std::chrono::milliseconds timeout) {
+  std::unique_lock guard(lock_);
+  const bool forPosts = events == TProgressEvents::PostsAndWakes;
+  if (forPosts) ++postWaiters_;
+  changed_.wait_for(guard, timeout, [&] { return EventsLocked(events) != seen; });
+  if (forPosts) --postWaiters_;
+  return EventsLocked(events);
+}
+
+void TProgressChannel::Wake() {
+  std::lock_guard guard(lock_);
+  ++wakes_;
+  changed_.notify_all();
 }
 
 TProgressChannel& Progress() {

@@ -61,8 +61,14 @@ class IFile {
   virtual std::optional<uint64_t> Size() = 0;
   // Makes the current position the end of the file.
   virtual bool Truncate() = 0;
-  // Pushes written data to the disk.
+  // Pushes written data to the disk now. Files that need not be durable on
+  // their own (the files an installation extracts) skip this and are made
+  // durable together by IFileSystem::FlushWrittenFiles.
   virtual bool Flush() = 0;
+  // Closes the file; false when the system reports that written data could
+  // not be stored (some file systems tell only now). Everything else fails
+  // afterwards. The destructor closes a file that is still open.
+  virtual bool Close() = 0;
 };
 
 struct TFolderEntry {
@@ -110,6 +116,15 @@ class IFileSystem {
   virtual TDriveType DriveType(const std::string& root) = 0;
   // Bytes the caller may still write on the drive of Root; nothing when unknown.
   virtual std::optional<uint64_t> FreeSpace(const std::string& root) = 0;
+
+  // Makes durable, without a flush per file, everything this process has
+  // written through Open (for writing), Copy and CreateFolder since the last
+  // call: on POSIX one syncfs per file system written to (it also reports
+  // write-back errors since the first write); on Windows one flush per volume
+  // written to where the system allows it (administrators; Wine does not
+  // offer it), else the system's own write-back. False when the system
+  // reports that something could not be stored.
+  virtual bool FlushWrittenFiles() = 0;
 
   // Conveniences over Attributes.
   bool Exists(const std::string& path) { return Attributes(path).has_value(); }

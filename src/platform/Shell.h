@@ -34,6 +34,9 @@ class IProcess {
   virtual ~IProcess() = default;
   // The exit code once the program has ended; nothing while it runs.
   virtual std::optional<uint32_t> ExitCode() = 0;
+  // Waits at most Milliseconds for the program to end, asleep rather than
+  // polling; its exit code when it has ended.
+  virtual std::optional<uint32_t> WaitForExit(uint32_t milliseconds) = 0;
 };
 
 struct TStartedProgram {

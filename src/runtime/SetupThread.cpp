@@ -1,10 +1,11 @@
 #include "runtime/SetupThread.h"
 
-#include <chrono>
 #include <exception>
 
 #include "base/Errors.h"
+#include "base/ProgressChannel.h"
 #include "diag/ErrorReport.h"
+#include "platform/Platform.h"
 #include "runtime/SetupRuntime.h"
 #include "runtime/Uninstaller.h"
 #include "script/commands/ArchiveUpdateCommands.h"
@@ -16,7 +17,9 @@ namespace tailpack {
 namespace {
 
 constexpr const char* kThreadContext = "Setup Thread";
-constexpr auto kIdlePoll = std::chrono::milliseconds(1);
+constexpr const char* kFlushFailedText =
+    "Error: the installed files could not all be written to the disk. The system reported a write error; the "
+    "installation is incomplete.";
 
 }  // namespace
 
@@ -47,12 +50,17 @@ void FinishScriptRun(TSetupRuntime& runtime) {
   CloseOpenVfsArchive(runtime);
   const TSetupInfo& info = runtime.SetupInfo.Info;
   CreateFolderChain(info.InstallDir, &runtime.UninstallList);
-  if (info.HasUninstaller != 1) return;
-  // Without its log the uninstaller could remove nothing: the user must hear
-  // of a log that was not written.
-  if (TStatus saved = runtime.UninstallList.SaveToFile(info.InstallDir, info.UninstallPrefix); !saved)
-    ReportRunFailure(runtime, saved.Message());
-  if (TStatus created = CreateUninstaller(runtime); !created) ReportRunFailure(runtime, created.Message());
+  if (info.HasUninstaller == 1) {
+    // Without its log the uninstaller could remove nothing: the user must
+    // hear of a log that was not written.
+    if (TStatus saved = runtime.UninstallList.SaveToFile(info.InstallDir, info.UninstallPrefix); !saved)
+      ReportRunFailure(runtime, saved.Message());
+    if (TStatus created = CreateUninstaller(runtime); !created) ReportRunFailure(runtime, created.Message());
+  }
+  // The installed files were written without a flush each; one flush of
+  // everything written makes them durable before the run reports success,
+  // and tells of any that the disk did not take.
+  if (!Files().FlushWrittenFiles()) ReportRunFailure(runtime, kFlushFailedText);
 }
 
 void RunScript(TSetupRuntime& runtime) {
@@ -72,12 +80,20 @@ TSetupThread::~TSetupThread() {
 
 void TSetupThread::StartWalk() {
   runtime_.CurrentRow = -1;
-  Running = true;
+  {
+    std::lock_guard guard(idleLock_);
+    Running = true;
+  }
+  idleWake_.notify_all();
 }
 
 void TSetupThread::RequestStop() {
-  StopRequested = true;
-  runtime_.Terminating = true;
+  {
+    std::lock_guard guard(idleLock_);
+    StopRequested = true;
+    runtime_.Terminating = true;
+  }
+  idleWake_.notify_all();
 }
 
 void TSetupThread::WaitFor() {
@@ -96,25 +112,30 @@ void TSetupThread::Fail(const std::string& message) {
   }
   ended_ = true;
   Running = false;
+  runtime_.Progress.Wake();
 }
 
 void TSetupThread::Execute() {
   // No exception may leave the thread: it would end the process without a
   // word. Failures of the runtime's family and any other go to the report.
-  while (!StopRequested) {
-    if (Running) {
-      try {
-        RunScript(runtime_);
-      } catch (const std::exception& failure) {
-        Fail(failure.what());
-        return;
-      } catch (...) {
-        Fail("Unknown exception");
-        return;
-      }
-      Running = false;
+  for (;;) {
+    {
+      std::unique_lock guard(idleLock_);
+      idleWake_.wait(guard, [this] { return Running || StopRequested; });
+      if (StopRequested) break;
     }
-    std::this_thread::sleep_for(kIdlePoll);
+    try {
+      RunScript(runtime_);
+    } catch (const std::exception& failure) {
+      Fail(failure.what());
+      return;
+    } catch (...) {
+      Fail("Unknown exception");
+      return;
+    }
+    Running = false;
+    // The window waits for this rather than looking every millisecond.
+    runtime_.Progress.Wake();
   }
   ended_ = true;
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The worker thread that runs the installation script while the window stays
-// responsive. It starts with its object and idles, polling every millisecond,
-// until the progress page starts a walk; it then runs the script line by line,
-// performs the end-of-run steps (installation folder, uninstall log,
-// uninstaller) and goes back to idling.
+// responsive. It starts with its object and idles, asleep until the progress
+// page starts a walk; it then runs the script line by line, performs the
+// end-of-run steps (installation folder, uninstall log, uninstaller, the final
+// flush of what was installed), wakes the waiting window and goes back to
+// idling.
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -63,6 +66,9 @@ class TSetupThread {
   TSetupRuntime& runtime_;
   TErrorHandler onError_;
   std::atomic<bool> ended_{false};
+  // Wakes the idle thread for a walk or a stop.
+  std::mutex idleLock_;
+  std::condition_variable idleWake_;
   std::thread thread_;  // last: it starts once everything above exists
 };
 

@@ -1,8 +1,10 @@
 #include "system/FileHelpers.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/Errors.h"
+#include "system/FolderChain.h"
 #include "base/InstallRecorder.h"
 #include "platform/Platform.h"
 #include "system/PathSafety.h"
@@ -34,22 +36,50 @@ std::optional<TBytes> TryReadWholeFile(const std::string& path) {
 }
 
 TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
-                          IInstallRecorder* recorder) {
+                          IInstallRecorder* recorder, TDurability durability) {
   CreateFolderChain(ExtractFileDir(path), recorder);
-  return WriteWholeFile(path, data, count);
+  return WriteWholeFile(path, data, count, durability);
 }
 
-TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count) {
-  auto file = Files().Open(path, TFileMode::CreateAlways, TFileShare::None);
-  if (!file) return TStatus::Failure("Cannot create \"" + path + "\"");
-  bool complete = count == 0 || data == nullptr || file->Write(data, count) == count;
-  complete = file->Flush() && complete;
-  file.reset();
-  if (!complete) {
-    Files().Delete(path);
-    return TStatus::Failure("Cannot write \"" + path + "\" completely (is the disk full?)");
+TWholeFileWriter::TWholeFileWriter(std::string path)
+    : path_(std::move(path)), file_(Files().Open(path_, TFileMode::CreateAlways, TFileShare::None)) {}
+
+TWholeFileWriter::~TWholeFileWriter() {
+  if (finished_ || !file_) return;
+  file_.reset();
+  Files().Delete(path_);
+}
+
+bool TWholeFileWriter::Write(const uint8_t* data, size_t count) {
+  // IFile counts in 32 bits; a gigabyte at a time is plenty.
+  constexpr size_t kMostPerWrite = size_t{1} << 30;
+  while (complete_ && file_ && count > 0) {
+    auto piece = static_cast<uint32_t>(std::min(count, kMostPerWrite));
+    complete_ = file_->Write(data, piece) == piece;
+    data += piece;
+    count -= piece;
   }
+  return complete_ && file_;
+}
+
+TStatus TWholeFileWriter::Finish(TDurability durability) {
+  if (!file_) return TStatus::Failure("Cannot create \"" + path_ + "\"");
+  bool complete = complete_;
+  if (durability == TDurability::Flushed) complete = file_->Flush() && complete;
+  complete = file_->Close() && complete;
+  file_.reset();
+  if (!complete) {
+    Files().Delete(path_);
+    return TStatus::Failure("Cannot write \"" + path_ + "\" completely (is the disk full?)");
+  }
+  finished_ = true;
   return TStatus::Success();
+}
+
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count, TDurability durability) {
+  TWholeFileWriter writer(path);
+  if (count > 0 && data != nullptr) writer.Write(data, count);
+  return writer.Finish(durability);
 }
 
 bool IsAbsoluteDrivePath(std::string_view path) {
@@ -58,18 +88,7 @@ bool IsAbsoluteDrivePath(std::string_view path) {
   return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
 }
 
-void CreateFolderChain(const std::string& path, IInstallRecorder* recorder) {
-  if (path.size() <= 3 || path[1] != ':' || path[2] != '\\') return;
-  std::string built = path.substr(0, 3);
-  size_t position = 3;
-  while (position < path.size()) {
-    size_t separator = path.find('\\', position);
-    size_t end = separator == std::string::npos ? path.size() : separator + 1;
-    built += path.substr(position, end - position);
-    position = end;
-    if (!Files().FolderExists(built) && Files().CreateFolder(built) && recorder) recorder->AddFolder(built);
-  }
-}
+void CreateFolderChain(const std::string& path, IInstallRecorder* recorder) { TFolderChain(recorder).Make(path); }
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Whole-file reads and writes, folder chains and trees, and the small path
 // and name=value helpers, all over the platform's file system.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 namespace tailpack {
 
+class IFile;
 class IInstallRecorder;
 
 // The whole file; raises EIOError when it cannot be opened at all, and gives
@@ -20,16 +22,53 @@ std::optional<TBytes> ReadWholeFile(const std::string& path);
 // opened or read completely (never raises).
 std::optional<TBytes> TryReadWholeFile(const std::string& path);
 
+// When a file written whole is on disk.
+enum class TDurability {
+  // Flushed before the write returns: the install log, the uninstaller.
+  Flushed,
+  // Written and closed, made durable later with the rest of a run's files by
+  // one IFileSystem::FlushWrittenFiles: the files an installation extracts.
+  WithTheRun,
+};
+
+// A file written piece by piece that ends complete or not at all: Finish
+// closes it (flushing first when the durability asks for it) and reports a
+// short write or an error the system tells on closing; a file that was not
+// finished, or failed to finish, is removed.
+class TWholeFileWriter {
+ public:
+  // Creates (or truncates) Path, in a folder that exists.
+  explicit TWholeFileWriter(std::string path);
+  ~TWholeFileWriter();
+  TWholeFileWriter(const TWholeFileWriter&) = delete;
+  TWholeFileWriter& operator=(const TWholeFileWriter&) = delete;
+
+  // Whether the file could be created.
+  bool Opened() const { return file_ != nullptr || finished_; }
+  // Appends Count bytes; false once a write has come up short (nothing more
+  // is written then).
+  bool Write(const uint8_t* data, size_t count);
+  TStatus Finish(TDurability durability);
+
+ private:
+  std::string path_;
+  std::unique_ptr<IFile> file_;
+  bool complete_ = true;
+  bool finished_ = false;
+};
+
 // Creates (or truncates) the file and writes Count bytes, in a folder that
-// exists. A file that cannot be written completely is removed again and the
+// exists. A file that cannot be written completely (a short write, or an
+// error the system reports on flushing or closing) is removed again and the
 // failure returned, so no truncated file is left behind.
-TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count);
+TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count,
+                       TDurability durability = TDurability::Flushed);
 
 // Creates the folders of Path, then creates (or truncates) the file and writes
 // Count bytes. A file that cannot be written completely is removed again and
 // the failure returned, so no truncated file is left behind.
 TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t count,
-                          IInstallRecorder* recorder = nullptr);
+                          IInstallRecorder* recorder = nullptr, TDurability durability = TDurability::Flushed);
 
 // Creates each missing folder of an absolute drive path ("X:\..."), from the
 // root downwards, and reports every folder it created to Recorder. Other

@@ -24,13 +24,54 @@ std::string WithoutTrailingBackslashes(std::string path) {
   return path;
 }
 
-bool ContainsAsciiNoCase(const std::vector<std::string>& list, const std::string& text) {
-  return std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return SameTextAscii(entry, text); });
+// Only A to Z folded, as SameTextAscii compares.
+std::string AsciiKey(const std::string& text) {
+  std::string key = text;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return key;
+}
+
+std::string FolderKey(const std::string& path) { return LowerAnsi(WithoutTrailingBackslashes(path)); }
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  return SameTextAnsi(WithoutTrailingBackslashes(a), WithoutTrailingBackslashes(b));
 }
 
 }  // namespace
 
-TUninstallList::TUninstallList(const TPathVariables* variables) : variables_(variables) {}
+TListIndex::TListIndex(std::function<std::string(const std::string&)> key,
+                       std::function<bool(const std::string&, const std::string&)> same)
+    : key_(std::move(key)), same_(std::move(same)) {}
+
+void TListIndex::CatchUp(const std::vector<std::string>& list) {
+  bool replaced = list.size() < indexed_ || (indexed_ > 0 && list[indexed_ - 1] != lastIndexed_);
+  if (replaced) {
+    positions_.clear();
+    indexed_ = 0;
+  }
+  for (; indexed_ < list.size(); ++indexed_) positions_.emplace(key_(list[indexed_]), indexed_);
+  if (indexed_ > 0) lastIndexed_ = list[indexed_ - 1];
+}
+
+bool TListIndex::Contains(const std::vector<std::string>& list, const std::string& text) {
+  CatchUp(list);
+  auto found = positions_.find(key_(text));
+  if (found == positions_.end()) return false;
+  if (same_(list[found->second], text)) return true;
+  // An entry changed in place: look again over the list as it is now.
+  positions_.clear();
+  indexed_ = 0;
+  CatchUp(list);
+  found = positions_.find(key_(text));
+  return found != positions_.end() && same_(list[found->second], text);
+}
+
+TUninstallList::TUninstallList(const TPathVariables* variables)
+    : variables_(variables),
+      fileIndex_(AsciiKey, [](const std::string& a, const std::string& b) { return SameTextAscii(a, b); }),
+      registryIndex_(AsciiKey, [](const std::string& a, const std::string& b) { return SameTextAscii(a, b); }),
+      folderIndex_(FolderKey, SameFolder) {}
 
 void TUninstallList::Clear() {
   Files.clear();
@@ -38,10 +79,10 @@ void TUninstallList::Clear() {
   Folders.clear();
 }
 
-bool TUninstallList::ContainsFile(const std::string& path) const { return ContainsAsciiNoCase(Files, path); }
+bool TUninstallList::ContainsFile(const std::string& path) const { return fileIndex_.Contains(Files, path); }
 
 bool TUninstallList::ContainsRegistryValue(const std::string& line) const {
-  return ContainsAsciiNoCase(RegistryValues, line);
+  return registryIndex_.Contains(RegistryValues, line);
 }
 
 void TUninstallList::AddFile(const std::string& path) {
@@ -53,11 +94,7 @@ void TUninstallList::AddRegistryValue(const std::string& line) {
   if (!ContainsRegistryValue(line)) RegistryValues.push_back(line);
 }
 
-bool TUninstallList::ContainsFolder(const std::string& path) const {
-  std::string wanted = WithoutTrailingBackslashes(path);
-  return std::any_of(Folders.begin(), Folders.end(),
-                     [&](const std::string& entry) { return SameTextAnsi(WithoutTrailingBackslashes(entry), wanted); });
-}
+bool TUninstallList::ContainsFolder(const std::string& path) const { return folderIndex_.Contains(Folders, path); }
 
 void TUninstallList::AddFolder(const std::string& path) {
   // The first record decides the folder's place: the installation folder,

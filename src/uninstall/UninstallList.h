@@ -3,7 +3,9 @@
 // folders, saved enciphered as "install.log" so the uninstaller can take them
 // away again.
 
+#include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Bytes.h"
@@ -18,6 +20,27 @@ enum class TLogLoad {
   Loaded,
   Missing,  // no such file; the lists were left as they were
   Damaged,  // the file ends early: the complete entries were kept
+};
+
+// A case-insensitive look-up over a list that others may change freely: it
+// takes in entries appended since the last look-up, starts over when the list
+// was replaced, and confirms every hit against the list itself. Recording
+// thousands of entries then costs the same per entry as recording a few.
+class TListIndex {
+ public:
+  // Key gives equal keys for texts that Same calls equal.
+  TListIndex(std::function<std::string(const std::string&)> key,
+             std::function<bool(const std::string&, const std::string&)> same);
+  bool Contains(const std::vector<std::string>& list, const std::string& text);
+
+ private:
+  void CatchUp(const std::vector<std::string>& list);
+
+  std::function<std::string(const std::string&)> key_;
+  std::function<bool(const std::string&, const std::string&)> same_;
+  std::unordered_map<std::string, size_t> positions_;  // key -> first position in the list
+  size_t indexed_ = 0;
+  std::string lastIndexed_;  // tells a replaced list from a grown one
 };
 
 class TUninstallList final : public IInstallRecorder {
@@ -58,6 +81,9 @@ class TUninstallList final : public IInstallRecorder {
 
  private:
   const TPathVariables* variables_;
+  mutable TListIndex fileIndex_;
+  mutable TListIndex registryIndex_;
+  mutable TListIndex folderIndex_;
 };
 
 // A registry record: four double-quoted fields (root, key, value name, data)

@@ -94,7 +94,8 @@ class TFrmMain final : public IWizard, public IWizardEvents {
 
   // FrmMainRuns.cpp: the work of the patching, uninstall and finish pages.
   void PatchingRun();
-  void PollProgress();
+  // Shows what the worker posted since the last call; true when there was something.
+  bool PollProgress();
   void UninstallRun();
   void FinishStep();
   void RunFinaliser();

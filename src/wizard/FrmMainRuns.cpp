@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "archive/SetupEntryNames.h"
 #include "base/Errors.h"
@@ -40,7 +39,12 @@ constexpr const char* kNoInstallationPageText = "Error: The unattended setup end
 constexpr const char* kNoUninstallPageText =
     "Error: The unattended uninstallation ended without reaching its uninstall page.";
 
-void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+// While the worker runs, the window handles its messages at least this often,
+// and shows what the worker posts at once but no more often than once a
+// frame, so a flood of small files never becomes a flood of repaints. The end
+// of the walk cuts every wait short.
+constexpr auto kMessageInterval = std::chrono::milliseconds(20);
+constexpr auto kFrameInterval = std::chrono::milliseconds(15);
 
 }  // namespace
 
@@ -81,11 +85,17 @@ void TFrmMain::PatchingRun() {
     runtime_.Progress.ResetSteps();
     runtime_.CurrentRow = -1;
     if (worker_ && !workerStopped_) {
+      // A silent run shows nothing, so only the end of the walk wakes it.
+      const TProgressEvents events = runtime_.Silent ? TProgressEvents::WakesOnly : TProgressEvents::PostsAndWakes;
+      TProgressChannel& channel = runtime_.Progress;
+      uint64_t seen = channel.Events(events);
       worker_->StartWalk();
       while (worker_->Running()) {
         window_->ProcessMessages();
-        if (!runtime_.Silent) PollProgress();
-        Pause();
+        // Taken before the reports, so a report posted meanwhile ends the wait below at once.
+        uint64_t wakes = channel.Events(TProgressEvents::WakesOnly);
+        if (!runtime_.Silent && PollProgress()) channel.WaitForEvents(TProgressEvents::WakesOnly, wakes, kFrameInterval);
+        seen = channel.WaitForEvents(events, seen, kMessageInterval);
       }
     }
     // What the worker posted last before it finished.
@@ -100,24 +110,34 @@ void TFrmMain::PatchingRun() {
   if (runtime_.Silent) CompletionStep();
 }
 
-void TFrmMain::PollProgress() {
+bool TFrmMain::PollProgress() {
+  bool shown = false;
   // A control that fails to show progress never stops the run.
   try {
-    if (auto status = runtime_.Progress.TakeStatusText()) ShowStatus(*status);
+    if (auto status = runtime_.Progress.TakeStatusText()) {
+      shown = true;
+      ShowStatus(*status);
+    }
   } catch (const ETailpackError&) {
   }
   try {
-    if (auto step = runtime_.Progress.TakeStep()) ShowGaugeProgress(static_cast<int32_t>(*step));
+    if (auto step = runtime_.Progress.TakeStep()) {
+      shown = true;
+      ShowGaugeProgress(static_cast<int32_t>(*step));
+    }
   } catch (const ETailpackError&) {
   }
   try {
-    if (auto label = runtime_.Progress.TakeFileLabel())
+    if (auto label = runtime_.Progress.TakeFileLabel()) {
+      shown = true;
       if (named_.FinishTextLabel) {
         named_.FinishTextLabel->SetText(*label);
         window_->PageArea().RepaintNow();
       }
+    }
   } catch (const ETailpackError&) {
   }
+  return shown;
 }
 
 void TFrmMain::UninstallRun() {

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/Pak.h"
 #include "archive/PakTestSupport.h"
+#include "base/Text.h"
 #include "support/FaultyFileSystem.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/Links.h"
 #include "support/TempFolder.h"
 #include "system/FileHelpers.h"
@@ -43,6 +47,8 @@ class ExtractGroupTest : public test::TempFolderTest {
 };
 
 TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
+  test::TFaultyFileSystem counting;  // no faults: it counts the flushes
+  TFileSystemOverride use(counting);
   TPak pak;
   ASSERT_NO_FATAL_FAILURE(Open(pak));
   test::TProgressCapture progress(pak);
@@ -69,6 +75,8 @@ TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
                                              u"Extracting empty.txt", u"Extracting "};
   EXPECT_EQ(progress.Lines, lines);
   EXPECT_EQ(progress.Steps(), 3u);
+  // Durability comes with the run's one flush at its end, not file by file.
+  EXPECT_TRUE(counting.FlushedFiles().empty());
 }
 
 TEST_F(ExtractGroupTest, UnsafeNameRefusesTheWholeGroup) {
@@ -111,22 +119,27 @@ TEST_F(ExtractGroupTest, DamagedEntryStopsWithoutLeavingAFile) {
 }
 
 TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
+  enum class TFault { WritesAfterLimit, Open, Close };
   struct TCase {
     const char* Label;
-    uint64_t WriteLimit;  // bytes the target accepts; none: its open fails
-    bool FailOpen;
+    TFault Fault;
+    uint64_t WriteLimit;  // bytes the target accepts
   };
   const TCase kCases[] = {
-      {"disk full after 100 bytes", 100, false},
-      {"disk full at once", 0, false},
-      {"target cannot be created", 0, true},
+      {"disk full after 100 bytes", TFault::WritesAfterLimit, 100},
+      {"disk full at once", TFault::WritesAfterLimit, 0},
+      {"target cannot be created", TFault::Open, 0},
+      {"a write lost, told on closing", TFault::Close, 0},
   };
   for (const TCase& row : kCases) {
     SCOPED_TRACE(row.Label);
     test::TFaultyFileSystem faulty;
     TFileSystemOverride use(faulty);
-    if (row.FailOpen) faulty.FailOpens("b.bin");
-    else faulty.FailWritesAfter(row.WriteLimit, "b.bin");
+    switch (row.Fault) {
+      case TFault::WritesAfterLimit: faulty.FailWritesAfter(row.WriteLimit, "b.bin"); break;
+      case TFault::Open: faulty.FailOpens("b.bin"); break;
+      case TFault::Close: faulty.FailCloses("b.bin"); break;
+    }
     TPak pak;
     ASSERT_NO_FATAL_FAILURE(Open(pak));
     TStatus status = pak.ExtractGroup(Out(), 1);
@@ -136,6 +149,112 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
     EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\Deeper\\b.bin"));
     EXPECT_FALSE(Files().Exists(Out() + "\\empty.txt"));
   }
+}
+
+// Half noise, half text: deflate keeps it compressed, at about half its size.
+TBytes HalfCompressible(size_t count, uint32_t seed) {
+  TBytes bytes = test::TextBytes(count);
+  TBytes noise = test::RandomBytes(count, seed);
+  for (size_t i = 0; i < count; i += 128) std::copy_n(noise.begin() + i, std::min<size_t>(64, count - i), bytes.begin() + i);
+  return bytes;
+}
+
+// Entries larger than a read window are checked and inflated piece by piece.
+// A damaged one must still fail as damaged (never as a stream error), leave
+// a file already at its target alone, and one that inflates to another
+// length than its record says must show the DecompSize message; verification
+// at start-up must find the same.
+TEST_F(ExtractGroupTest, EntriesPastTheReadWindowAreCheckedBeforeTheyAreWritten) {
+  const TBytes compressed = HalfCompressible(5 << 20, 4);
+  const TBytes raw = test::RandomBytes(3 << 20, 5);
+  enum class TDamage { None, FlippedByte, RecordOneByteLonger };
+  struct TCase {
+    const char* Label;
+    const TBytes* Data;
+    TDamage Damage;
+  };
+  const TCase kCases[] = {
+      {"compressed, intact", &compressed, TDamage::None},
+      {"raw, intact", &raw, TDamage::None},
+      {"compressed, a byte flipped", &compressed, TDamage::FlippedByte},
+      {"raw, a byte flipped", &raw, TDamage::FlippedByte},
+      {"compressed, one byte short of its record", &compressed, TDamage::RecordOneByteLonger},
+  };
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    {
+      TPackedEntry packed = PackBuffer(row.Data->data(), static_cast<uint32_t>(row.Data->size()));
+      ASSERT_GT(packed.Stored.size(), 1u << 20);
+      ASSERT_EQ(packed.StoredSize != 0, row.Data == &compressed);
+      if (row.Damage == TDamage::RecordOneByteLonger) ++packed.Size;
+      TPak pak;
+      ASSERT_TRUE(pak.Create(Archive(), true, false));
+      ASSERT_TRUE(pak.WritePacked(pak.AddFile("big.bin", "", 1), packed).Ok());
+      ASSERT_TRUE(pak.WriteHeader().Ok());
+    }
+    if (row.Damage == TDamage::FlippedByte) test::FlipByte(Archive(), 3 << 19);
+    const std::string target = Out() + "\\big.bin";
+    ASSERT_TRUE(WriteBufferToFile(target, reinterpret_cast<const uint8_t*>("older"), 5).Ok());
+    test::TMessageCapture messages;
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    const bool intact = row.Damage == TDamage::None;
+    EXPECT_EQ(pak.VerifyFile(0), intact);
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    EXPECT_EQ(status.Ok(), intact) << status.Message();
+    if (intact) {
+      EXPECT_EQ(test::ReadFile(target), *row.Data);
+    } else {
+      EXPECT_NE(status.Message().find("is damaged"), std::string::npos) << status.Message();
+      if (row.Damage == TDamage::FlippedByte) EXPECT_EQ(BytesToString(test::ReadFile(target)), "older");
+      else EXPECT_FALSE(Files().Exists(target));
+    }
+    const std::u16string decompSize = u"big.bin\r\rError: DecompSize - " + Wide(std::to_string(compressed.size())) +
+                                      u" OrigSize - " + Wide(std::to_string(compressed.size() + 1));
+    std::vector<std::u16string> expected;
+    if (row.Damage == TDamage::RecordOneByteLonger) expected = {decompSize, decompSize};  // verifying, extracting
+    EXPECT_EQ(messages.Texts, expected);
+  }
+}
+
+// Removes a folder (as another program might) just before the file named
+// Trigger is opened.
+class TFolderRemover final : public test::TForwardingFileSystem {
+ public:
+  TFolderRemover(std::string trigger, std::string folder)
+      : TForwardingFileSystem(Files()), trigger_(std::move(trigger)), folder_(std::move(folder)) {}
+  std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override {
+    if (!done_ && path.size() >= trigger_.size() && path.compare(path.size() - trigger_.size(), trigger_.size(), trigger_) == 0) {
+      done_ = true;
+      DeleteTree(folder_);
+    }
+    return inner_.Open(path, mode, share);
+  }
+
+ private:
+  std::string trigger_;
+  std::string folder_;
+  bool done_ = false;
+};
+
+// The folders made for the first files are remembered for the next ones;
+// one that something else removed meanwhile is made again, and recorded.
+TEST_F(ExtractGroupTest, AFolderRemovedDuringTheExtractionIsMadeAgain) {
+  entries_ = {{"Sub\\one.txt", 1, test::TextBytes(10)}, {"Sub\\two.txt", 1, test::TextBytes(20)}};
+  ASSERT_NO_FATAL_FAILURE(Write());
+  TFolderRemover remover("two.txt", Out());
+  TFileSystemOverride use(remover);
+  TPak pak;
+  ASSERT_NO_FATAL_FAILURE(Open(pak));
+  TStatus status = pak.ExtractGroup(Out(), 1);
+  ASSERT_TRUE(status.Ok()) << status.Message();
+  EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\one.txt"));  // gone with its folder
+  EXPECT_EQ(test::ReadFile(Out() + "\\Sub\\two.txt"), entries_[1].Data);
+  const std::vector<std::string> expected = {
+      "file:" + Out() + "\\Sub\\one.txt", "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
+      "file:" + Out() + "\\Sub\\two.txt", "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
+  };
+  EXPECT_EQ(recorder_.Events, expected);
 }
 
 // Links planted in the target before the setup runs: a folder link below the

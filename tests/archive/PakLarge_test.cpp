@@ -211,6 +211,16 @@ TEST_F(ExtractLargeFileTest, FailuresRemoveThePartialTarget) {
     EXPECT_FALSE(Files().Exists(target));
   }
   {
+    // Every chunk written, but the system reports a lost write on closing.
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    faulty.FailCloses("big.out");
+    TPak pak;
+    ASSERT_TRUE(pak.Create(archive));
+    EXPECT_FALSE(pak.ExtractLargeFile(target, "big.bin", size, 0).Ok());
+    EXPECT_FALSE(Files().Exists(target));
+  }
+  {
     // A size beyond the archive's data is refused before anything is created.
     TPak pak;
     ASSERT_TRUE(pak.Create(archive));

@@ -176,6 +176,30 @@ TEST_F(FileSystemTest, CopyHonoursFailIfExistsAndNeverDestroysTheSource) {
   EXPECT_FALSE(Files().Copy(temp_ / "folder", temp_ / "y", false));
 }
 
+// Files written without a flush of their own are made durable together; the
+// flush copes with files renamed, deleted or made read-only meanwhile, and
+// closing reports success for what was written.
+TEST_F(FileSystemTest, WrittenFilesAreFlushedTogether) {
+  EXPECT_TRUE(Files().FlushWrittenFiles());  // nothing written since the last one
+  ASSERT_TRUE(Files().CreateFolder(temp_ / "sub"));
+  for (const char* name : {"sub\\a.bin", "sub\\moved.bin", "sub\\gone.bin", "sub\\fixed.bin"}) {
+    auto file = Files().Open(temp_ / name, TFileMode::CreateAlways);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Write("data", 4), 4u);
+    EXPECT_TRUE(file->Close());
+    EXPECT_TRUE(file->Close());  // a second close has nothing left to do
+    EXPECT_EQ(file->Write("more", 4), 0u);
+  }
+  ASSERT_TRUE(Files().Copy(temp_ / "sub\\a.bin", temp_ / "copy.bin", false));
+  ASSERT_TRUE(Files().Rename(temp_ / "sub\\moved.bin", temp_ / "sub\\renamed.bin"));
+  ASSERT_TRUE(Files().Delete(temp_ / "sub\\gone.bin"));
+  ASSERT_TRUE(Files().SetAttributes(temp_ / "sub\\fixed.bin", kAttributeReadOnly));
+  EXPECT_TRUE(Files().FlushWrittenFiles());
+  EXPECT_EQ(Text(temp_ / "sub\\renamed.bin"), "data");
+  EXPECT_EQ(Text(temp_ / "copy.bin"), "data");
+  ASSERT_TRUE(Files().SetAttributes(temp_ / "sub\\fixed.bin", kAttributeNormal));
+}
+
 TEST_F(FileSystemTest, FindFilesFollowsTheWindowsWildcardRules) {
   ASSERT_TRUE(Files().CreateFolder(temp_ / "Sub"));
   Put("README", "12345");

@@ -15,6 +15,7 @@
 #include "runtime/SetupThread.h"
 #include "runtime/Uninstaller.h"
 #include "script/RunFixture.h"
+#include "support/FaultyFileSystem.h"
 #include "support/ForwardingFileSystem.h"
 
 namespace tailpack {
@@ -144,6 +145,46 @@ TEST_F(SetupThreadRunTest, AnAbortedWalkStillSavesTheLogAndProducesTheUninstalle
   EXPECT_EQ(ReadValue(kRootLocalMachine, UninstallRegistryKey("Tailpack Thread Test"), "DisplayName"),
             "Tailpack Thread Test");
   EXPECT_EQ(runtime_.CompletionExitCode(), kExitInstallationAborted);
+}
+
+// The installed files are not flushed one by one: one flush of everything
+// written ends the run, and a disk that did not take it all fails the run.
+TEST_F(SetupThreadRunTest, TheRunEndsWithOneFlushOfEverythingWrittenAndTellsWhenItFails) {
+  TSetupInfo& info = runtime_.SetupInfo.Info;
+  info.ShortName = "Tailpack Flush Test";
+  info.HasUninstaller = 1;
+  info.UninstallPrefix = "Flush_";
+  info.UninstallExeName = "Flush_Uninstall.exe";
+  ASSERT_NO_FATAL_FAILURE(UseArchive({{"SetupInfo", 0, test::TextBytes(40)},
+                                      {"a.txt", 1, test::TextBytes(50)},
+                                      {"sub\\b.txt", 1, test::TextBytes(60)},
+                                      {"sub\\c.txt", 1, test::TextBytes(70)}}));
+  Line("file", {"payload\\", "1"});
+  test::TFaultyFileSystem faulty;
+  TFileSystemOverride use(faulty);
+  answers_.Set("");
+  runtime_.CurrentRow = -1;
+  RunScript(runtime_);
+  EXPECT_EQ(faulty.FlushesOfWrittenFiles(), 1);
+  // Only what stands on its own (the log, the uninstaller) is flushed alone.
+  for (const std::string& flushed : faulty.FlushedFiles()) {
+    SCOPED_TRACE(flushed);
+    EXPECT_EQ(flushed.find(".txt"), std::string::npos);
+  }
+  EXPECT_FALSE(faulty.FlushedFiles().empty());
+  EXPECT_TRUE(answers_.Shown().empty());
+  EXPECT_EQ(runtime_.CompletionExitCode(), kExitCompleted);
+
+  faulty.FailFlushWrittenFiles();
+  runtime_.CurrentRow = -1;
+  RunScript(runtime_);
+  EXPECT_EQ(faulty.FlushesOfWrittenFiles(), 2);
+  EXPECT_TRUE(runtime_.InstallFailed);
+  EXPECT_EQ(runtime_.CompletionExitCode(), kExitInstallationAborted);
+  auto shown = answers_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(Text(shown[0].Caption), "Error");
+  EXPECT_NE(Text(shown[0].Text).find("could not all be written to the disk"), std::string::npos);
 }
 
 TEST_F(SetupThreadRunTest, AFailureEscapingACommandGoesToTheHandlerAndEndsTheThread) {

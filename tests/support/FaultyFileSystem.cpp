@@ -16,8 +16,8 @@ bool Contains(const std::string& path, const std::string& part) {
 class TFaultyFile final : public IFile {
  public:
   TFaultyFile(std::unique_ptr<IFile> inner, TFaultyFileSystem& owner, std::string key,
-              std::optional<uint64_t> writeLimit)
-      : inner_(std::move(inner)), owner_(owner), key_(std::move(key)), writeLimit_(writeLimit) {}
+              std::optional<uint64_t> writeLimit, bool failClose)
+      : inner_(std::move(inner)), owner_(owner), key_(std::move(key)), writeLimit_(writeLimit), failClose_(failClose) {}
 
   uint32_t Read(void* buffer, uint32_t count) override {
     uint32_t actual = inner_->Read(buffer, count);
@@ -41,13 +41,18 @@ class TFaultyFile final : public IFile {
   std::optional<uint64_t> Position() override { return inner_->Position(); }
   std::optional<uint64_t> Size() override { return inner_->Size(); }
   bool Truncate() override { return inner_->Truncate(); }
-  bool Flush() override { return inner_->Flush(); }
+  bool Flush() override {
+    owner_.CountFlush(key_);
+    return inner_->Flush();
+  }
+  bool Close() override { return inner_->Close() && !failClose_; }
 
  private:
   std::unique_ptr<IFile> inner_;
   TFaultyFileSystem& owner_;
   std::string key_;
   std::optional<uint64_t> writeLimit_;
+  bool failClose_;
   uint64_t written_ = 0;
 };
 
@@ -68,6 +73,16 @@ void TFaultyFileSystem::FailOpens(const std::string& pathPart) {
   failingOpens_.push_back(pathPart);
 }
 
+void TFaultyFileSystem::FailCloses(const std::string& pathPart) {
+  std::lock_guard guard(lock_);
+  failingCloses_.push_back(pathPart);
+}
+
+void TFaultyFileSystem::FailFlushWrittenFiles() {
+  std::lock_guard guard(lock_);
+  failFlushWrittenFiles_ = true;
+}
+
 void TFaultyFileSystem::FailWriteCall(uint64_t number, bool persistent) {
   std::lock_guard guard(lock_);
   failingWriteCall_ = writeCalls_ + number;
@@ -86,6 +101,33 @@ void TFaultyFileSystem::ClearFaults() {
   writeLimit_.reset();
   writeLimitPart_.clear();
   failingOpens_.clear();
+  failingCloses_.clear();
+  failFlushWrittenFiles_ = false;
+}
+
+std::vector<std::string> TFaultyFileSystem::FlushedFiles() const {
+  std::lock_guard guard(lock_);
+  return flushedFiles_;
+}
+
+int TFaultyFileSystem::FlushesOfWrittenFiles() const {
+  std::lock_guard guard(lock_);
+  return flushesOfWrittenFiles_;
+}
+
+void TFaultyFileSystem::CountFlush(const std::string& key) {
+  std::lock_guard guard(lock_);
+  flushedFiles_.push_back(key);
+}
+
+bool TFaultyFileSystem::FlushWrittenFiles() {
+  bool fail = false;
+  {
+    std::lock_guard guard(lock_);
+    ++flushesOfWrittenFiles_;
+    fail = failFlushWrittenFiles_;
+  }
+  return inner_.FlushWrittenFiles() && !fail;
 }
 
 uint32_t TFaultyFileSystem::LargestRead() const {
@@ -110,6 +152,8 @@ void TFaultyFileSystem::ResetCounters() {
   largestWrite_ = 0;
   writeCalls_ = 0;
   bytesRead_.clear();
+  flushedFiles_.clear();
+  flushesOfWrittenFiles_ = 0;
 }
 
 void TFaultyFileSystem::CountRead(const std::string& key, uint32_t requested, uint32_t actual) {
@@ -128,15 +172,18 @@ bool TFaultyFileSystem::CountWrite(uint32_t count) {
 
 std::unique_ptr<IFile> TFaultyFileSystem::Open(const std::string& path, TFileMode mode, TFileShare share) {
   std::optional<uint64_t> writeLimit;
+  bool failClose = false;
   {
     std::lock_guard guard(lock_);
     for (const std::string& part : failingOpens_)
       if (Contains(path, part)) return nullptr;
     if (writeLimit_ && (writeLimitPart_.empty() || Contains(path, writeLimitPart_))) writeLimit = writeLimit_;
+    for (const std::string& part : failingCloses_)
+      if (Contains(path, part)) failClose = true;
   }
   auto file = inner_.Open(path, mode, share);
   if (!file) return nullptr;
-  return std::make_unique<TFaultyFile>(std::move(file), *this, LowerAnsi(path), writeLimit);
+  return std::make_unique<TFaultyFile>(std::move(file), *this, LowerAnsi(path), writeLimit, failClose);
 }
 
 }  // namespace tailpack::test

@@ -1,8 +1,9 @@
 #pragma once
 // A file system for tests that wraps the real one and misbehaves on request:
 // writes that come up short after N bytes (a full disk), opens that fail for
-// matching paths. It also counts what passes through, so tests can prove a
-// file was never read or never handled in pieces larger than a bound.
+// matching paths, closes that report a lost write, a final flush that fails.
+// It also counts what passes through, so tests can prove a file was never
+// read, never handled in pieces larger than a bound, or never flushed alone.
 // Put it in place with TFileSystemOverride.
 
 #include <cstdint>
@@ -29,6 +30,12 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   void FailWritesAfter(uint64_t limit, const std::string& pathPart = "");
   // Opens of paths containing PathPart fail.
   void FailOpens(const std::string& pathPart);
+  // Closing a file whose path contains PathPart reports failure (as a file
+  // system that finds out about a lost write only then does); the file is
+  // closed all the same.
+  void FailCloses(const std::string& pathPart);
+  // FlushWrittenFiles reports failure (the disk took not everything).
+  void FailFlushWrittenFiles();
   // Write call Number from now on (1 for the next, counting the calls on
   // every file) writes nothing; with Persistent every later call fails too,
   // as on a disk that stays full.
@@ -41,15 +48,21 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   uint32_t LargestWrite() const;
   // Bytes read from one file (by its path, case-insensitive) so far.
   uint64_t BytesRead(const std::string& path) const;
+  // The files flushed on their own (lower-cased paths, once per flush), and
+  // the calls of FlushWrittenFiles, so far.
+  std::vector<std::string> FlushedFiles() const;
+  int FlushesOfWrittenFiles() const;
   void ResetCounters();
 
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override;
+  bool FlushWrittenFiles() override;
 
   // Write calls so far (ResetCounters starts again at 0).
   uint64_t WriteCalls() const;
 
   // Called by the files it hands out. CountWrite tells whether the call must fail.
   void CountRead(const std::string& key, uint32_t requested, uint32_t actual);
+  void CountFlush(const std::string& key);
   bool CountWrite(uint32_t count);
 
  private:
@@ -57,6 +70,10 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   std::optional<uint64_t> writeLimit_;
   std::string writeLimitPart_;
   std::vector<std::string> failingOpens_;
+  std::vector<std::string> failingCloses_;
+  bool failFlushWrittenFiles_ = false;
+  std::vector<std::string> flushedFiles_;
+  int flushesOfWrittenFiles_ = 0;
   uint32_t largestRead_ = 0;
   uint32_t largestWrite_ = 0;
   uint64_t writeCalls_ = 0;

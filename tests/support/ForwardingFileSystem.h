@@ -40,6 +40,7 @@ class TForwardingFileSystem : public IFileSystem {
   std::vector<std::string> LogicalDrives() override { return inner_.LogicalDrives(); }
   TDriveType DriveType(const std::string& root) override { return inner_.DriveType(root); }
   std::optional<uint64_t> FreeSpace(const std::string& root) override { return inner_.FreeSpace(root); }
+  bool FlushWrittenFiles() override { return inner_.FlushWrittenFiles(); }
 
  protected:
   IFileSystem& inner_;

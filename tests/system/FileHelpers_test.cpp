@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "system/FolderChain.h"
 #include "base/InstallRecorder.h"
 #include "platform/Platform.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {
@@ -65,6 +67,49 @@ TEST_F(TempFolderTest, CreateFolderChainRecordsOnlyWhatItCreated) {
   recorder.Folders.clear();
   CreateFolderChain(chain, &recorder);
   EXPECT_TRUE(recorder.Folders.empty());
+}
+
+// Looks at the file system are counted, to show what a chain remembers.
+class TCountingFileSystem final : public test::TForwardingFileSystem {
+ public:
+  TCountingFileSystem() : TForwardingFileSystem(Files()) {}
+  std::optional<uint32_t> Attributes(const std::string& path) override {
+    ++Looks;
+    return inner_.Attributes(path);
+  }
+  bool CreateFolder(const std::string& path) override {
+    ++Looks;
+    return inner_.CreateFolder(path);
+  }
+  int Looks = 0;
+};
+
+TEST_F(TempFolderTest, AFolderChainRemembersWhatItMadeOrFound) {
+  TRecordedFolders recorder;
+  TCountingFileSystem counting;
+  TFileSystemOverride use(counting);
+  TFolderChain chain(&recorder);
+  chain.Make(temp_ / "A\\B");
+  EXPECT_EQ(recorder.Folders, (std::vector<std::string>{temp_ / "A\\", temp_ / "A\\B"}));
+
+  // A known folder costs no look at all, a new one below it one look more.
+  counting.Looks = 0;
+  chain.Make(temp_ / "A\\B");
+  chain.Make(temp_ / "a\\b\\");
+  EXPECT_EQ(counting.Looks, 0);
+  chain.Make(temp_ / "A\\B\\C");
+  EXPECT_EQ(counting.Looks, 2);  // C: not there, then made
+  EXPECT_EQ(recorder.Folders.back(), temp_ / "A\\B\\C");
+
+  // Removed by somebody else: only after Forget is it looked at and made again.
+  ASSERT_TRUE(DeleteTree(temp_ / "A\\B"));
+  chain.Make(temp_ / "A\\B\\C");
+  EXPECT_FALSE(Files().FolderExists(temp_ / "A\\B\\C"));
+  chain.Forget(temp_ / "A\\B\\");
+  chain.Make(temp_ / "A\\B\\C");
+  EXPECT_TRUE(Files().FolderExists(temp_ / "A\\B\\C"));
+  EXPECT_EQ(recorder.Folders, (std::vector<std::string>{temp_ / "A\\", temp_ / "A\\B", temp_ / "A\\B\\C",
+                                                        temp_ / "A\\B\\", temp_ / "A\\B\\C"}));
 }
 
 TEST(CreateFolderChain, IgnoresNetworkAndRelativePaths) {

@@ -46,6 +46,37 @@ TEST_F(UninstallListTest, FoldersAreKeptOnceInTheOrderTheyCameFirst) {
             (std::vector<std::string>{"C:\\Demo\\", "C:\\Demo\\saves", "C:\\Demo Editor", "C:\\\xC4pfel"}));
 }
 
+// The look-ups are indexed; the lists stay public and may be changed by
+// anyone between records, which must never make a record go missing or a
+// stale one count.
+TEST_F(UninstallListTest, RecordsStayOnceWhenTheListsAreChangedDirectly) {
+  TUninstallList list(&variables_);
+  for (int i = 0; i < 3000; ++i) list.AddFile("C:\\Games\\Demo\\data\\f" + std::to_string(i) + ".dat");
+  list.AddFile("C:\\GAMES\\DEMO\\DATA\\F2999.DAT");
+  EXPECT_EQ(list.Files.size(), 3000u);
+
+  list.Files.push_back("$INSTDIR\\added.txt");  // appended by someone else
+  list.AddFile("C:\\Games\\Demo\\ADDED.txt");
+  EXPECT_EQ(list.Files.size(), 3001u);
+
+  list.Files = {"$INSTDIR\\other.txt"};  // replaced wholesale
+  list.AddFile("C:\\Games\\Demo\\data\\f1.dat");
+  list.AddFile("C:\\Games\\Demo\\Other.TXT");
+  EXPECT_EQ(list.Files, (std::vector<std::string>{"$INSTDIR\\other.txt", "$INSTDIR\\data\\f1.dat"}));
+
+  list.Files[0] = "$INSTDIR\\changed.txt";  // changed in place
+  list.AddFile("C:\\Games\\Demo\\other.txt");
+  list.AddFile("C:\\Games\\Demo\\changed.txt");
+  EXPECT_EQ(list.Files, (std::vector<std::string>{"$INSTDIR\\changed.txt", "$INSTDIR\\data\\f1.dat",
+                                                  "$INSTDIR\\other.txt"}));
+
+  list.Folders = {"C:\\Demo\\"};
+  list.AddFolder("c:\\demo");
+  list.Folders.clear();
+  list.AddFolder("c:\\demo");
+  EXPECT_EQ(list.Folders, (std::vector<std::string>{"c:\\demo"}));
+}
+
 TEST_F(UninstallListTest, AnEmptyListIsSixZeroBytes) {
   TUninstallList list(&variables_);
   ASSERT_TRUE(list.SaveToFile(temp_.Path(), ""));

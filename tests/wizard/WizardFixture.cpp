@@ -1,5 +1,6 @@
 #include "wizard/WizardFixture.h"
 
+#include "base/ProgressChannel.h"
 #include "platform/TextCodec.h"
 
 namespace tailpack::test {
@@ -108,6 +109,9 @@ bool TScriptedWorker::Running() const {
   if (!running_) return false;
   if (next_ < Steps.size()) {
     Steps[next_++]();
+    // As a real worker wakes the waiting window when its walk ends; a step
+    // done here is as good as a walk's end for the window's wait.
+    Progress().Wake();
     return true;
   }
   running_ = false;

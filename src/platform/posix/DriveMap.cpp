@@ -1,18 +1,17 @@
 #include "platform/posix/DriveMap.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <mutex>
 
 #include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
+#include "platform/posix/FolderListings.h"
 
 namespace tailpack::posix {
 
@@ -135,21 +134,13 @@ bool HostExists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-struct TDirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
-// Appends one component, matching an existing name case-insensitively.
+// Appends one component, matching an existing name case-insensitively: the
+// exact spelling first, then the folder's (kept) listing.
 std::string AppendComponent(const std::string& folder, const std::string& ansiName) {
   std::string base = folder == "/" ? "" : folder;
   std::string exact = base + "/" + AnsiToHostName(ansiName);
   if (HostExists(exact)) return exact;
-  std::unique_ptr<DIR, TDirCloser> dir(opendir(folder.c_str()));
-  if (dir) {
-    while (dirent* entry = readdir(dir.get())) {
-      if (SameTextAnsi(HostNameToAnsi(entry->d_name), ansiName)) return base + "/" + entry->d_name;
-    }
-  }
+  if (auto found = FolderListings().Find(folder, ansiName)) return base + "/" + *found;
   return exact;
 }
 
@@ -214,16 +205,18 @@ std::optional<std::string> ToHostPath(const std::string& windowsPath) {
   if (path.rfind("\\\\", 0) == 0) return std::nullopt;
   std::string host;
   std::string rest;
+  // Only a drive made on first use needs its folder made here; the others'
+  // folders are there or not, and a path on them fails when not.
   if (path.size() >= 2 && path[1] == ':') {
     auto drive = FindDrive(path[0]);
     if (!drive) return std::nullopt;
-    EnsureDriveRoot(*drive);
+    if (drive->CreateOnUse) EnsureDriveRoot(*drive);
     host = drive->HostRoot;
     rest = path.substr(2);
   } else if (path[0] == '\\') {
     auto drive = FindDrive('C');
     if (!drive) return std::nullopt;
-    EnsureDriveRoot(*drive);
+    if (drive->CreateOnUse) EnsureDriveRoot(*drive);
     host = drive->HostRoot;
     rest = path;
   } else {
@@ -232,6 +225,19 @@ std::optional<std::string> ToHostPath(const std::string& windowsPath) {
   }
   auto parts = Components(rest);
   if (!parts) return std::nullopt;
+  if (parts->empty()) return host;
+  // Names are nearly always spelt as they exist: when the whole path, or all
+  // of it but a new last name, exists as written, one look settles every
+  // component that a walk would have looked at one by one.
+  std::string folder = host;
+  for (size_t i = 0; i + 1 < parts->size(); ++i) folder = (folder == "/" ? "" : folder) + "/" + AnsiToHostName((*parts)[i]);
+  const std::string& last = parts->back();
+  std::string whole = (folder == "/" ? "" : folder) + "/" + AnsiToHostName(last);
+  if (HostExists(whole)) return whole;
+  if (parts->size() == 1 || HostExists(folder)) {
+    if (auto found = FolderListings().Find(folder, last)) return (folder == "/" ? "" : folder) + "/" + *found;
+    return whole;
+  }
   for (const std::string& part : *parts) host = AppendComponent(host, part);
   return host;
 }

@@ -16,12 +16,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/DriveMap.h"
+#include "platform/posix/FolderListings.h"
 
 namespace tailpack {
 
@@ -56,6 +61,7 @@ class TPosixFile final : public IFile {
       if (put <= 0) break;
       total += static_cast<uint32_t>(put);
     }
+    written_ = written_ || total > 0;
     return total;
   }
 
@@ -83,9 +89,77 @@ class TPosixFile final : public IFile {
 
   bool Flush() override { return fsync(fd_.Get()) == 0 || errno == EINVAL; }
 
+  bool Close() override {
+    if (fd_.Get() < 0) return true;
+    // Starts writing the data out now, without waiting for it, so the one
+    // flush at the end of a run finds little left to wait for.
+    if (written_) sync_file_range(fd_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    return close(fd_.Release()) == 0;
+  }
+
  private:
   TDescriptor fd_;
+  bool written_ = false;
 };
+
+// The file systems written to since the last flush, each with a descriptor
+// opened before the first write to it: syncfs through that descriptor pushes
+// the whole file system to disk and reports every write-back error since the
+// descriptor was opened, so the files themselves need no flush of their own.
+class TWrittenFileSystems {
+ public:
+  // Notes the file system of a file just opened (or created) for writing in
+  // Folder.
+  void Note(int written, dev_t device, const std::string& folder) {
+    std::lock_guard guard(lock_);
+    for (const auto& known : descriptors_)
+      if (known.first == device) return;
+    // The folder rather than the file: a file the run deletes later would
+    // otherwise keep its space until the flush.
+    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) descriptor = fcntl(written, F_DUPFD_CLOEXEC, 0);
+    descriptors_.emplace_back(device, std::make_unique<TDescriptor>(descriptor));
+  }
+
+  // Notes the file system of a folder just created.
+  void NoteFolder(const std::string& folder) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) return;
+    {
+      std::lock_guard guard(lock_);
+      for (const auto& known : descriptors_)
+        if (known.first == info.st_dev) return;
+    }
+    TDescriptor descriptor(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor.Get() >= 0) Note(descriptor.Get(), info.st_dev, folder);
+  }
+
+  bool FlushAll() {
+    std::lock_guard guard(lock_);
+    bool flushed = true;
+    for (const auto& [device, descriptor] : descriptors_) {
+      // Without any descriptor nothing could tell whether the data arrived.
+      if (descriptor->Get() < 0 || syncfs(descriptor->Get()) != 0) flushed = false;
+    }
+    descriptors_.clear();
+    return flushed;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<std::pair<dev_t, std::unique_ptr<TDescriptor>>> descriptors_;
+};
+
+TWrittenFileSystems& WrittenFileSystems() {
+  static TWrittenFileSystems written;
+  return written;
+}
+
+std::string HostFolderOf(const std::string& host) {
+  size_t slash = host.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : host.substr(0, slash);
+}
 
 // "*" any run, "?" one character, case-insensitive.
 bool MatchPlain(const std::string& name, const std::string& pattern) {
@@ -127,8 +201,9 @@ bool MatchesWildcard(const std::string& name, const std::string& pattern) {
 
 // The attributes of a host path, the link itself rather than its target: a
 // link is a reparse point, and a folder when it points to one.
-std::optional<uint32_t> HostAttributes(const std::string& host) {
-  struct stat info;
+std::optional<uint32_t> HostAttributes(const std::string& host, struct stat* found = nullptr) {
+  struct stat own;
+  struct stat& info = found ? *found : own;
   if (lstat(host.c_str(), &info) != 0) return std::nullopt;
   if (S_ISLNK(info.st_mode)) {
     struct stat target;
@@ -147,13 +222,15 @@ std::optional<uint32_t> HostAttributes(const std::string& host) {
 struct TFolderIdentity {
   dev_t Device;
   ino_t Inode;
+  char Letter;
 };
 
 std::vector<TFolderIdentity> DriveRootIdentities() {
   std::vector<TFolderIdentity> roots;
   for (const posix::TDrive& drive : posix::CurrentDrives()) {
     struct stat info;
-    if (stat(drive.HostRoot.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) roots.push_back({info.st_dev, info.st_ino});
+    if (stat(drive.HostRoot.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+      roots.push_back({info.st_dev, info.st_ino, drive.Letter});
   }
   return roots;
 }
@@ -164,23 +241,27 @@ bool IsAmong(const struct stat& info, const std::vector<TFolderIdentity>& roots)
   });
 }
 
-// Whether Host, reached through the Windows path Path, is the folder of a
-// drive other than the one Path starts on (C:'s folder seen through Z:).
-bool IsOtherDrivesFolder(const std::string& path, const std::string& host) {
-  struct stat info;
-  if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !IsAmong(info, DriveRootIdentities())) return false;
+// Whether a folder (Info, as lstat gave it: no link), reached through the
+// Windows path Path, is the folder of a drive other than the one Path starts
+// on (C:'s folder seen through Z:).
+bool IsOtherDrivesFolder(const std::string& path, const struct stat& info) {
   // A rooted path without a drive ("\\a") starts on C:, as the drive map reads it.
-  char letter = path.size() >= 2 && path[1] == ':' ? path[0] : (!path.empty() && path[0] == '\\' ? 'C' : '\0');
-  if (letter == '\0') return true;
-  auto own = posix::FindDrive(letter);
-  struct stat root;
-  return !own || stat(own->HostRoot.c_str(), &root) != 0 || root.st_dev != info.st_dev || root.st_ino != info.st_ino;
+  char letter = path.size() >= 2 && path[1] == ':' ? UpperAnsiChar(path[0]) : (!path.empty() && path[0] == '\\' ? 'C' : '\0');
+  bool someDrivesFolder = false;
+  bool ownDrivesFolder = false;
+  for (const TFolderIdentity& root : DriveRootIdentities()) {
+    if (root.Device != info.st_dev || root.Inode != info.st_ino) continue;
+    someDrivesFolder = true;
+    ownDrivesFolder = ownDrivesFolder || root.Letter == letter;
+  }
+  return someDrivesFolder && !ownDrivesFolder;
 }
 
 bool IsReadOnlyFile(const struct stat& info) { return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0; }
 
 // Opens a host file that must be a regular file. O_NONBLOCK keeps a FIFO that
 // happens to carry the name from blocking the open; it is cleared afterwards.
+// A descriptor opened for writing notes its file system for the final flush.
 int OpenRegularFile(const std::string& host, int flags, mode_t mode) {
   TDescriptor fd(open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode));
   if (fd.Get() < 0) return -1;
@@ -188,6 +269,7 @@ int OpenRegularFile(const std::string& host, int flags, mode_t mode) {
   if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   int status = fcntl(fd.Get(), F_GETFL);
   if (status < 0 || fcntl(fd.Get(), F_SETFL, status & ~O_NONBLOCK) != 0) return -1;
+  if ((flags & O_ACCMODE) != O_RDONLY) WrittenFileSystems().Note(fd.Get(), info.st_dev, HostFolderOf(host));
   return fd.Release();
 }
 
@@ -309,14 +391,17 @@ class TPosixFileSystem final : public IFileSystem {
     }
     int fd = OpenRegularFile(*host, flags, 0644);
     if (fd < 0) return nullptr;
+    if (flags & O_CREAT) posix::FolderListings().NoteAdded(*host);
     return std::make_unique<TPosixFile>(fd);
   }
 
   std::optional<uint32_t> Attributes(const std::string& path) override {
     auto host = posix::ToHostPath(path);
     if (!host) return std::nullopt;
-    auto attributes = HostAttributes(*host);
-    if (attributes && IsOtherDrivesFolder(path, *host)) *attributes |= kAttributeReparsePoint;
+    struct stat info;
+    auto attributes = HostAttributes(*host, &info);
+    // Only a real folder can be another drive's (a link already is a reparse point).
+    if (attributes && S_ISDIR(info.st_mode) && IsOtherDrivesFolder(path, info)) *attributes |= kAttributeReparsePoint;
     return attributes;
   }
 
@@ -367,7 +452,10 @@ class TPosixFileSystem final : public IFileSystem {
 
   bool CreateFolder(const std::string& path) override {
     auto host = posix::ToHostPath(path);
-    return host && mkdir(host->c_str(), 0755) == 0;
+    if (!host || mkdir(host->c_str(), 0755) != 0) return false;
+    posix::FolderListings().NoteAdded(*host);
+    WrittenFileSystems().NoteFolder(*host);
+    return true;
   }
 
   bool RemoveFolder(const std::string& path) override {
@@ -376,17 +464,25 @@ class TPosixFileSystem final : public IFileSystem {
     auto attributes = HostAttributes(*host);
     if (!attributes || (*attributes & kAttributeDirectory) == 0) return false;
     // A link to a folder goes itself; what it points to stays.
-    if (*attributes & kAttributeReparsePoint) return unlink(host->c_str()) == 0;
-    // The folder of a drive letter stays, whichever drive names it.
-    struct stat info;
-    if (stat(host->c_str(), &info) != 0 || IsAmong(info, DriveRootIdentities())) return false;
-    return rmdir(host->c_str()) == 0;
+    bool removed = false;
+    if (*attributes & kAttributeReparsePoint) {
+      removed = unlink(host->c_str()) == 0;
+    } else {
+      // The folder of a drive letter stays, whichever drive names it.
+      struct stat info;
+      if (stat(host->c_str(), &info) != 0 || IsAmong(info, DriveRootIdentities())) return false;
+      removed = rmdir(host->c_str()) == 0;
+    }
+    if (removed) posix::FolderListings().NoteRemoved(*host);
+    return removed;
   }
 
   bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
     auto from = posix::ToHostPath(source);
     auto to = posix::ToHostPath(destination);
-    return from && to && CopyHostFile(*from, *to, failIfExists);
+    if (!from || !to || !CopyHostFile(*from, *to, failIfExists)) return false;
+    posix::FolderListings().NoteAdded(*to);
+    return true;
   }
 
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
@@ -394,14 +490,19 @@ class TPosixFileSystem final : public IFileSystem {
     auto to = posix::ToHostPath(newPath);
     struct stat source;
     if (!from || !to || lstat(from->c_str(), &source) != 0) return false;
+    std::string target = *to;
     if (*to == *from) {
       // The same item under another letter case: a change of spelling, which
       // Windows allows.
       auto spelt = HostPathAsSpelt(newPath, *to);
       if (!spelt) return false;
-      return *spelt == *from || RenameNoReplace(*from, *spelt, source);
+      if (*spelt == *from) return true;
+      target = *spelt;
     }
-    return RenameNoReplace(*from, *to, source);
+    if (!RenameNoReplace(*from, target, source)) return false;
+    posix::FolderListings().NoteRemoved(*from);
+    posix::FolderListings().NoteAdded(target);
+    return true;
   }
 
   bool Delete(const std::string& path) override {
@@ -410,7 +511,9 @@ class TPosixFileSystem final : public IFileSystem {
     auto attributes = HostAttributes(*host);
     // Folders, links to folders included, go through RemoveFolder.
     if (!attributes || (*attributes & (kAttributeDirectory | kAttributeReadOnly))) return false;
-    return unlink(host->c_str()) == 0;
+    if (unlink(host->c_str()) != 0) return false;
+    posix::FolderListings().NoteRemoved(*host);
+    return true;
   }
 
   bool MakeExecutable(const std::string& path) override {
@@ -466,6 +569,8 @@ class TPosixFileSystem final : public IFileSystem {
       return std::nullopt;
     return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
   }
+
+  bool FlushWrittenFiles() override { return WrittenFileSystems().FlushAll(); }
 };
 
 }  // namespace

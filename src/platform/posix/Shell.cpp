@@ -2,14 +2,17 @@
 // links as freedesktop desktop entries, programs started with posix_spawn and
 // documents handed to xdg-open.
 
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -19,6 +22,7 @@
 #include "platform/TextCodec.h"
 #include "platform/posix/AtomicFile.h"
 #include "platform/posix/CommandLine.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/DriveMap.h"
 
 extern char** environ;
@@ -146,10 +150,45 @@ class TChildProcess final : public IProcess {
     return exitCode_;
   }
 
+  std::optional<uint32_t> WaitForExit(uint32_t milliseconds) override {
+    if (auto code = ExitCode()) return code;
+    if (WaitOnDescriptor(milliseconds)) return ExitCode();
+    // A kernel without process descriptors (before 5.3): look again each
+    // millisecond until the time is up.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+      if (auto code = ExitCode()) return code;
+      if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
  private:
+  // Sleeps until the child ends or the time is up; false when the kernel
+  // offers no process descriptor to sleep on.
+  bool WaitOnDescriptor(uint32_t milliseconds) {
+    {
+      std::lock_guard guard(mutex_);
+      if (!descriptor_) {
+#ifdef SYS_pidfd_open
+        descriptor_.emplace(static_cast<int>(syscall(SYS_pidfd_open, pid_, 0)));
+#else
+        descriptor_.emplace(-1);
+#endif
+      }
+      if (descriptor_->Get() < 0) return false;
+    }
+    pollfd wait{descriptor_->Get(), POLLIN, 0};
+    int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
+    while (poll(&wait, 1, timeout) < 0 && errno == EINTR) {
+    }
+    return true;
+  }
+
   std::mutex mutex_;
   pid_t pid_;
   std::optional<uint32_t> exitCode_;
+  std::optional<posix::TDescriptor> descriptor_;
 };
 
 // The link's file name without folder and extension, its caption.

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <set>
+#include <mutex>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -74,9 +76,112 @@ class TWin32File final : public IFile {
 
   bool Flush() override { return FlushFileBuffers(handle_.Get()) != 0; }
 
+  bool Close() override {
+    if (!handle_) return true;
+    return CloseHandle(handle_.Release()) != 0;
+  }
+
  private:
   TWinHandle handle_;
 };
+
+std::wstring FullPath(const std::wstring& path) {
+  DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+// Windows compares names without regard to case.
+std::wstring PathKey(std::wstring path) {
+  if (!path.empty()) CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+  return path;
+}
+
+// The device of the volume that holds Root ("C:\" gives "\\.\C:"), for a
+// flush of the whole volume; empty when it has none (a network share).
+std::wstring VolumeDevice(const std::wstring& root) {
+  if (root.size() == 3 && root[1] == L':' && root[2] == L'\\') return L"\\\\.\\" + root.substr(0, 2);
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumeNameForVolumeMountPointW(root.c_str(), name, MAX_PATH)) return {};
+  std::wstring device = name;
+  if (!device.empty() && device.back() == L'\\') device.pop_back();
+  return device;
+}
+
+enum class TVolumeFlush { Flushed, NotOffered, Failed };
+
+// Flushes everything written to the volume: one flush instead of one per
+// file. Windows allows it to administrators (a setup runs as one); for
+// others, and where the system does not offer it (Wine refuses it), it is
+// not offered. Failed means the disk did not take what was written.
+TVolumeFlush FlushVolume(const std::wstring& root) {
+  std::wstring device = VolumeDevice(root);
+  if (device.empty()) return TVolumeFlush::NotOffered;
+  TWinHandle volume(CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!volume) return TVolumeFlush::NotOffered;
+  if (FlushFileBuffers(volume.Get())) return TVolumeFlush::Flushed;
+  switch (GetLastError()) {
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_PARAMETER:
+      return TVolumeFlush::NotOffered;
+    default:
+      return TVolumeFlush::Failed;
+  }
+}
+
+// The folders written into since the last flush, and with them the volumes
+// the flush at the end has to reach.
+//
+// Durability on Windows: the installed files are not flushed one by one
+// (each flush waits for the disk, and under Wine costs a host fsync), but
+// with one flush of each volume written to. Where the volume flush is not
+// allowed or not offered, no file is flushed alone either: the files are
+// complete and closed, and reach the disk with the system's own write-back
+// within seconds; only what has to stand on its own (the uninstall log, the
+// uninstaller, the registry) keeps a flush of its own.
+class TWrittenVolumes {
+ public:
+  void Note(const std::wstring& file) {
+    std::wstring full = FullPath(file);
+    std::wstring folder = full.substr(0, full.find_last_of(L'\\') + 1);
+    std::lock_guard guard(lock_);
+    folders_.insert(PathKey(folder));
+  }
+
+  bool FlushAll() {
+    std::set<std::wstring> folders;
+    {
+      std::lock_guard guard(lock_);
+      folders.swap(folders_);
+    }
+    std::set<std::wstring> volumes;
+    for (const std::wstring& folder : folders) {
+      wchar_t root[MAX_PATH + 1] = {};
+      if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) volumes.insert(PathKey(root));
+    }
+    // A volume flush that is not offered is no failure: nothing was lost,
+    // the system writes the files back in its own time.
+    bool flushed = true;
+    for (const std::wstring& volume : volumes) flushed = FlushVolume(volume) != TVolumeFlush::Failed && flushed;
+    return flushed;
+  }
+
+ private:
+  std::mutex lock_;
+  std::set<std::wstring> folders_;  // upper-cased, with their final backslash
+};
+
+TWrittenVolumes& WrittenVolumes() {
+  static TWrittenVolumes written;
+  return written;
+}
 
 class TFindHandle {
  public:
@@ -177,8 +282,21 @@ class TWin32FileSystem final : public IFileSystem {
       case TFileShare::Read: shareMode = FILE_SHARE_READ; break;
       case TFileShare::ReadWrite: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
     }
-    if ((access & GENERIC_WRITE) && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
     std::wstring wide = ToWide(path);
+    if (mode == TFileMode::CreateAlways) {
+      // Most files a setup writes are new: creating one where nothing stands
+      // needs neither the read-only nor the link checks below, and spares a
+      // file system that matches names case-insensitively (Wine) two searches
+      // of the folder for a name that is not there.
+      TWinHandle created(CreateFileW(wide.c_str(), access, shareMode, nullptr, CREATE_NEW,
+                                     flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (created) {
+        WrittenVolumes().Note(wide);
+        return std::make_unique<TWin32File>(std::move(created));
+      }
+      // Something stands there (or the folder is missing): the full way.
+    }
+    if ((access & GENERIC_WRITE) && mode != TFileMode::CreateNew && IsReadOnlyFile(path)) return nullptr;
     if (access & GENERIC_WRITE) {
       // Writes never go through a link (a symbolic link or a junction) at
       // the last component: creating a file replaces a link there, and an
@@ -192,6 +310,7 @@ class TWin32FileSystem final : public IFileSystem {
     TWinHandle handle(CreateFileW(wide.c_str(), access, shareMode, nullptr, disposition, flags, nullptr));
     if (!handle) return nullptr;
     if ((access & GENERIC_WRITE) && HandleIsReparsePoint(handle.Get())) return nullptr;
+    if (access & GENERIC_WRITE) WrittenVolumes().Note(wide);
     return std::make_unique<TWin32File>(std::move(handle));
   }
 
@@ -244,14 +363,21 @@ class TWin32FileSystem final : public IFileSystem {
       if (failIfExists || !ReplaceLinkByNothing(to)) return false;
       exclusive = TRUE;
     }
-    return CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive) != 0;
+    if (!CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive)) return false;
+    WrittenVolumes().Note(to);
+    return true;
   }
 
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     if (oldPath.empty() || newPath.empty()) return false;
     std::wstring from = ToWide(oldPath);
     std::wstring to = ToWide(newPath);
-    if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) return MoveFileW(from.c_str(), to.c_str()) != 0;
+    if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) {
+      if (!MoveFileW(from.c_str(), to.c_str())) return false;
+      // Moved to another volume, the file was written there anew.
+      WrittenVolumes().Note(to);
+      return true;
+    }
     // Only the letter case changes. Windows renames in place; Wine reports
     // success and keeps the old spelling. Going through a unique name works
     // on both; if the second step fails the file gets its old name back.
@@ -331,6 +457,8 @@ class TWin32FileSystem final : public IFileSystem {
     if (!GetDiskFreeSpaceExW(ToWide(root).c_str(), &available, nullptr, nullptr)) return std::nullopt;
     return available.QuadPart;
   }
+
+  bool FlushWrittenFiles() override { return WrittenVolumes().FlushAll(); }
 };
 
 }  // namespace

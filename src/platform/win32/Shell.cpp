@@ -36,6 +36,11 @@ class TWin32Process final : public IProcess {
     return code;
   }
 
+  std::optional<uint32_t> WaitForExit(uint32_t milliseconds) override {
+    WaitForSingleObject(process_.Get(), milliseconds);
+    return ExitCode();
+  }
+
  private:
   TWinHandle process_;
 };

@@ -1,8 +1,5 @@
 #include "script/commands/SystemCommands.h"
 
-#include <chrono>
-#include <thread>
-
 #include "platform/Platform.h"
 #include "script/RunState.h"
 #include "script/CompLines.h"
@@ -19,6 +16,9 @@ namespace {
 
 // The URL protocol's keys are always below the classes root.
 constexpr const char* kClassesRootName = "HKCR";
+// How long "execute" sleeps on its program before it looks whether the run
+// is being aborted or the application closes.
+constexpr uint32_t kExecuteFlagInterval = 20;
 
 // Writes one string value into a key below the current root (created when
 // missing); false when the value could not be stored.
@@ -95,9 +95,10 @@ void TExecuteCommand::SFXProcess(TRunState& runtime, int32_t row) {
   // Without a process (the request went to a program already running) there
   // is nothing to wait for.
   if (!started.Started || !started.Process) return;
-  while (!started.Process->ExitCode()) {
+  // Asleep on the process; the flags that end the wait early are looked at
+  // between waits.
+  while (!started.Process->WaitForExit(kExecuteFlagInterval)) {
     if (runtime.ScriptAborted || runtime.Terminating) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

@@ -26,15 +26,9 @@ std::string UserName() {
   return entry ? entry->pw_name : "user";
 }
 
-// Polls until the program has ended; nothing when it takes longer than a
+// Sleeps until the program has ended; nothing when it takes longer than a
 // program that misbehaves could be allowed.
-std::optional<uint32_t> WaitForExit(IProcess& process) {
-  for (int i = 0; i < 10000; ++i) {
-    if (auto code = process.ExitCode()) return code;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return std::nullopt;
-}
+std::optional<uint32_t> WaitForExit(IProcess& process) { return process.WaitForExit(10000); }
 
 class PosixShellTest : public test::PosixDrivesTest {
  protected:
@@ -199,6 +193,7 @@ TEST_F(PosixShellTest, ForgettingARunningProgramDoesNotWaitForIt) {
   auto started = Shell().Execute("Z:\\bin\\sh", HostC("tools/waiter"));
   ASSERT_TRUE(started.Process);
   EXPECT_EQ(started.Process->ExitCode(), std::nullopt);
+  EXPECT_EQ(started.Process->WaitForExit(20), std::nullopt);  // a wait that runs out tells so
   started.Process.reset();  // a reaper collects it later
   unlink(HostC("tools/hold").c_str());
 }

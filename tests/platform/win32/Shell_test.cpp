@@ -38,11 +38,7 @@ bool WaitFor(const std::function<bool()>& done) {
   return true;
 }
 
-std::optional<uint32_t> WaitForExit(IProcess& process) {
-  std::optional<uint32_t> code;
-  WaitFor([&] { return (code = process.ExitCode()).has_value(); });
-  return code;
-}
+std::optional<uint32_t> WaitForExit(IProcess& process) { return process.WaitForExit(10000); }
 
 TEST(Win32Shell, SpecialFoldersAreExistingFoldersWithoutATrailingBackslash) {
   const TSpecialFolder folders[] = {TSpecialFolder::ProgramFiles, TSpecialFolder::StartMenuPrograms,
@@ -246,6 +242,7 @@ TEST_F(Win32ShellTest, ARunningChildHasNoExitCodeYet) {
   auto started = Shell().Execute(CommandProcessor(), "/c \"" + script + "\"");
   ASSERT_TRUE(started.Process);
   EXPECT_FALSE(started.Process->ExitCode());
+  EXPECT_FALSE(started.Process->WaitForExit(20));  // a wait that runs out tells so
   WriteFile(signal, "");
   EXPECT_EQ(WaitForExit(*started.Process), 5u);
 }
