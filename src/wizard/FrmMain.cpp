@@ -58,7 +58,7 @@ void TFrmMain::SetPagesUp() {
                                         : AnsiToWide(info.SetupName);
   window_->SetTitles(title, u" " + title);
 
-  pageControl_->LoadConfig(kPagesEntry);
+  if (TStatus loaded = pageControl_->LoadConfig(kPagesEntry); !loaded) ShowMessage(loaded.Message(), kMissingFileCaption);
   window_->PageArea().SetColour(pageControl_->Colour);
 
   FindNamedControls();

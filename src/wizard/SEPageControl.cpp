@@ -46,14 +46,12 @@ TSEPageControl::TSEPageControl(TSetupRuntime& runtime, IControl& backButton, IPa
       cancelButton_(cancelButton),
       nextButton_(nextButton) {}
 
-void TSEPageControl::LoadConfig(const std::string& entryName) {
+TStatus TSEPageControl::LoadConfig(const std::string& entryName) {
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(entryName, 0, size);
-  if (!bytes) {
-    ShowMessage("Error File Missing: " + entryName, "Missing File");
-    return;
-  }
+  if (!bytes) return TStatus::Failure("Error File Missing: " + entryName);
   LoadConfigText(*bytes);
+  return TStatus::Success();
 }
 
 void TSEPageControl::LoadConfigText(const TBytes& text) {
@@ -90,7 +88,7 @@ void TSEPageControl::LoadConfigText(const TBytes& text) {
 
 void TSEPageControl::AddPage(const std::string& layoutEntry) {
   auto page = std::make_unique<TControlParser>(runtime_, pageArea_);
-  page->LoadFromArchive(layoutEntry);
+  if (TStatus loaded = page->LoadFromArchive(layoutEntry); !loaded) ShowMessage(loaded.Message(), kMissingFileCaption);
   page->HideAll();
   PageList.push_back(std::move(page));
   if (PageList.size() == 1) ShowPage(0);

@@ -123,6 +123,15 @@ TEST_F(FrmMainTest, TheUninstallerTitleAndAControlOfTheWrongKindIsNotTaken) {
   EXPECT_EQ(wizard_->Named().PatchStatusLabel, &Control("patching_statuslabel"));
 }
 
+TEST_F(FrmMainTest, AMissingPageDescriptionIsToldAndLeavesTheWizardWithoutPages) {
+  UseArchive({});
+  MakeWizard();
+  auto shown = boxes_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].Text, u"Error File Missing: Pages.txt");
+  EXPECT_EQ(shown[0].Caption, u"Missing File");
+}
+
 TEST_F(FrmMainTest, OneLanguageHidesTheLanguageButton) {
   MakeInstallWizard(1);
   EXPECT_FALSE(Button(TWizardButton::Language).State.Visible);
