@@ -132,12 +132,27 @@ result() {  # MEASURE | MEASURED | AGAINST | RATIO | OP | GOAL
   ROWS+=("$measure"$'\t'"$measured"$'\t'"$against"$'\t'"$(fmt "$ratio" 2)"$'\t'"$op $goal"$'\t'"$met")
 }
 
-# Empties a folder the next round writes into, and flushes what the last one
-# left in the page cache, so no round pays for the writes of another.
+# Clears the way for the next round: what the last one wrote is set aside (a
+# registry file removed) and the page cache flushed, so no round pays for the
+# writes of another. Folders are moved, not deleted: ext4 passes over inodes
+# freed in the last minute when it allocates new ones, so anything that
+# creates files right after thousands were deleted pays for each of them (an
+# installation and cp -r alike), which no user's installation does. What was
+# set aside is deleted when the run ends.
+TRASH="$BENCH/trash"
 fresh() {
-  rm -rf "$@"
+  local path
+  for path in "$@"; do
+    if [ -d "$path" ]; then
+      mkdir -p "$TRASH"
+      mv "$path" "$(mktemp -d "$TRASH/XXXXXX")/"
+    else
+      rm -f "$path"
+    fi
+  done
   sync -f "$BENCH"
 }
+empty_trash() { rm -rf "$TRASH"; }
 
 # same_files PAYLOAD TARGET: the target holds every payload file with the same
 # bytes, and nothing else but the setup's log and uninstaller.
@@ -449,11 +464,19 @@ run_builder() {
     "$(fmt "$many" 2) s on $JOBS ($(fmt "$(median "builder: N threads, cores used")" 1) cores used)" "$(calc "$one / $many")" ">=" 1.8
 }
 
+if [ -d "$TRASH" ]; then
+  note "Deleting what an interrupted run left, then waiting a minute for the file system to forget it"
+  empty_trash
+  sync -f "$BENCH"
+  sleep 60
+fi
 wants wine && { note "1. Silent installation under Wine ($ROUNDS rounds)"; run_wine; }
 wants native && { note "2. Native installation against its floor ($ROUNDS rounds)"; run_native; }
 wants folders && { note "3. One folder against folders of 100 ($ROUNDS rounds)"; run_folders; }
 wants verify && { note "4. Verification against inflate + CRC-32 ($ROUNDS repetitions)"; run_verify; }
 wants builder && { note "5. The builder on 1 and $JOBS threads ($ROUNDS rounds)"; run_builder; }
+
+empty_trash
 
 # --- Report ---------------------------------------------------------------------
 

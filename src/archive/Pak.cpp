@@ -400,21 +400,50 @@ std::optional<TBytes> TPak::ExtractFile(uint32_t index) {
 }
 
 bool TPak::VerifyFile(uint32_t index) {
-  if (index >= files_.size()) return false;
+  TEntryCheck check = CheckEntry(index);
+  ShowCheckFailure(index, check);
+  return check.Verdict == TEntryVerdict::Intact;
+}
+
+TPak::TEntryCheck TPak::CheckEntry(uint32_t index) {
+  TEntryCheck check;
+  if (index >= files_.size()) return check;
   const TPakFile& entry = files_[index];
-  if (entry.Size == 0) return true;
+  if (entry.Size == 0) {
+    check.Verdict = TEntryVerdict::Intact;
+    return check;
+  }
   // Large entries are never read here (that would mean reading 70 MiB and
   // more at every start); they carry no checksum anyway.
-  if (entry.IsLarge()) return entry.StoredSize == 0 && StoredBytesInside(entry);
+  if (entry.IsLarge()) {
+    if (entry.StoredSize == 0 && StoredBytesInside(entry)) check.Verdict = TEntryVerdict::Intact;
+    return check;
+  }
   // What ExtractFile would find, without holding the entry: the inflated
   // bytes are counted, not kept.
   TEntryRead read = ReadEntry(entry, [](const uint8_t*, size_t) { return true; }, false);
-  if (!read.Intact) return false;
-  if (read.Length != entry.Size) {
-    ShowDecompSizeMessage(entry, read.Length);
-    return false;
-  }
-  return true;
+  if (!read.Intact) return check;
+  check.Verdict = read.Length == entry.Size ? TEntryVerdict::Intact : TEntryVerdict::WrongLength;
+  check.Length = read.Length;
+  return check;
+}
+
+void TPak::ShowCheckFailure(uint32_t index, const TEntryCheck& check) const {
+  if (check.Verdict == TEntryVerdict::WrongLength && index < files_.size())
+    ShowDecompSizeMessage(files_[index], check.Length);
+}
+
+std::unique_ptr<TPak> TPak::OpenReader() const {
+  auto reader = std::make_unique<TPak>();
+  reader->file_ = FileSystem().Open(fileName_, TFileMode::OpenRead, TFileShare::ReadWrite);
+  if (!reader->file_) return nullptr;
+  reader->fileName_ = fileName_;
+  reader->header_ = header_;
+  reader->files_ = files_;
+  reader->tableDamaged_ = tableDamaged_;
+  reader->damage_ = damage_;
+  reader->dataEnd_ = dataEnd_;
+  return reader;
 }
 
 std::optional<uint32_t> TPak::FindIndex(std::string_view name, uint16_t group) const {

@@ -160,6 +160,25 @@ class TPak {
   // have to lie inside the data area. An empty entry has nothing that could
   // fail.
   bool VerifyFile(uint32_t index);
+  // VerifyFile's verdict, found without showing anything, so a reader of
+  // its own (OpenReader) may find it on another thread: the length is what
+  // the stored bytes make (inflated when compressed) when they are intact
+  // but make another length than Size. A stream that cannot be inflated at
+  // all raises EDecompressionError.
+  enum class TEntryVerdict { Intact, Damaged, WrongLength };
+  struct TEntryCheck {
+    TEntryVerdict Verdict = TEntryVerdict::Damaged;
+    uint64_t Length = 0;
+  };
+  TEntryCheck CheckEntry(uint32_t index);
+  // Shows what VerifyFile shows for that verdict: the DecompSize message for
+  // a wrong length, nothing otherwise.
+  void ShowCheckFailure(uint32_t index, const TEntryCheck& check) const;
+
+  // A second reader of the same archive for another thread: the file opened
+  // again for reading, with this reader's header and table (not read again,
+  // so both see the same entries). Nothing when the file cannot be opened.
+  std::unique_ptr<TPak> OpenReader() const;
 
   // The first entry of Group named Name (case-insensitive), extracted, with
   // its Size; nothing and Size 0 when there is none. Leaves the cursor alone.

@@ -1,7 +1,11 @@
 #pragma once
 // The check of a whole setup archive before anything is installed: every
-// entry in table order, stopping at the first that fails. The caller shows
-// the progress (start-up its window, the tool its terminal line).
+// entry, the first that fails in table order ending it. The entries are
+// checked on as many threads as there are cores (up to four), each with a
+// reader of its own; the verdicts, the progress steps and any message are
+// taken in table order on the calling thread, so the outcome is that of
+// checking one entry after the other. The caller shows the progress
+// (start-up its window, the tool its terminal line).
 
 #include <cstdint>
 #include <functional>
@@ -20,8 +24,8 @@ struct TVerificationResult {
   uint64_t GroupedSize = 0;
 };
 
-// Called after each entry that passed, with its index, the number of entries
-// and the entry.
+// Called on the calling thread after each entry that passed, in table order,
+// with its index, the number of entries and the entry.
 using TVerificationStep = std::function<void(uint32_t index, uint32_t count, const TPakFile& entry)>;
 
 // Verifies entries 0..FileCount-1 (entries of size 0 always pass). Shows no

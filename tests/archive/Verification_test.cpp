@@ -92,5 +92,54 @@ TEST_F(VerificationTest, AStreamThatCannotBeInflatedReachesTheCaller) {
   EXPECT_THROW(VerifyArchive(pak), EDecompressionError);
 }
 
+// Enough entries that the readers on other threads take batches of their
+// own: whatever they find later in the table, the verdict is that of the
+// first entry in table order that fails, and nothing before it is missed.
+TEST_F(VerificationTest, ManyEntriesOnSeveralReadersEndAtTheFirstFailureInTableOrder) {
+  constexpr uint32_t kEntries = 1200;
+  constexpr uint32_t kDamaged = 700, kUninflatable = 1100;
+  TPackedEntry garbage;
+  garbage.Stored = test::RandomBytes(64, 5);
+  garbage.Size = 100;
+  garbage.StoredSize = 64;
+  garbage.Checksum = Crc32(garbage.Stored.data(), garbage.Stored.size());
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive(), true, false));
+    for (uint32_t i = 0; i < kEntries; ++i) {
+      uint32_t index = pak.AddFile("f" + std::to_string(i), "", 1);
+      if (i == kUninflatable) {
+        ASSERT_TRUE(pak.WritePacked(index, garbage).Ok());
+      } else {
+        TBytes data = i % 2 ? test::TextBytes(3000) : test::RandomBytes(3000, i);
+        ASSERT_TRUE(pak.WriteData(index, data.data(), static_cast<uint32_t>(data.size())).Ok());
+      }
+    }
+    ASSERT_TRUE(pak.WriteHeader().Ok());
+  }
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive()));
+    uint32_t stepped = 0;
+    EXPECT_THROW(VerifyArchive(pak, [&](uint32_t index, uint32_t, const TPakFile&) { EXPECT_EQ(index, stepped++); }),
+                 EDecompressionError);
+    EXPECT_EQ(stepped, kUninflatable);
+  }
+  uint32_t offset = 0;
+  {
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Archive()));
+    offset = pak.Files()[kDamaged].Offset;
+  }
+  test::FlipByte(Archive(), offset + 10);
+  TPak pak;
+  ASSERT_TRUE(pak.Create(Archive()));
+  uint32_t stepped = 0;
+  TVerificationResult result = VerifyArchive(pak, [&](uint32_t, uint32_t, const TPakFile&) { ++stepped; });
+  EXPECT_EQ(result.FailedIndex, std::optional<uint32_t>(kDamaged));
+  EXPECT_EQ(stepped, kDamaged);
+  EXPECT_EQ(result.GroupedSize, uint64_t{kDamaged} * 3000);
+}
+
 }  // namespace
 }  // namespace tailpack
