@@ -5,6 +5,7 @@
 
 #include "archive/CertificateTable.h"
 #include "archive/EntryName.h"
+#include "archive/EntryPrefetch.h"
 #include "archive/Zlib.h"
 #include "base/Errors.h"
 #include "base/InstallRecorder.h"
@@ -428,6 +429,16 @@ TPak::TEntryCheck TPak::CheckEntry(uint32_t index) {
   return check;
 }
 
+TPak::TEntryCheck TPak::StreamEntry(uint32_t index, const std::function<bool(const uint8_t*, size_t)>& sink) {
+  TEntryCheck check;
+  if (index >= files_.size() || files_[index].IsLarge()) return check;
+  TEntryRead read = ReadEntry(files_[index], sink, true);
+  if (!read.Intact) return check;
+  check.Verdict = read.Length == files_[index].Size ? TEntryVerdict::Intact : TEntryVerdict::WrongLength;
+  check.Length = read.Length;
+  return check;
+}
+
 void TPak::ShowCheckFailure(uint32_t index, const TEntryCheck& check) const {
   if (check.Verdict == TEntryVerdict::WrongLength && index < files_.size())
     ShowDecompSizeMessage(files_[index], check.Length);
@@ -577,6 +588,32 @@ TStatus TPak::ExtractEntry(uint32_t index, const std::string& target) {
   return writer->Finish(TDurability::WithTheRun);
 }
 
+TStatus TPak::ExtractStreamedEntry(uint32_t index, TEntryPrefetch& prefetch, const std::string& target) {
+  const TPakFile& entry = files_[index];
+  // As ExtractEntry: made on the first bytes, which come only once the
+  // stored bytes passed their check.
+  std::optional<TWholeFileWriter> writer;
+  uint64_t written = 0;
+  bool writing = true;
+  TEntryPrefetch::TOutcome outcome = prefetch.Receive(index, [&](const uint8_t* data, size_t length) {
+    if (!writer) writer.emplace(target);
+    // Bytes past Size are counted by the inflater, never written.
+    size_t keep = static_cast<size_t>(std::min<uint64_t>(length, entry.Size - written));
+    written += keep;
+    writing = writing && writer->Opened() && (keep == 0 || writer->Write(data, keep));
+  });
+  if (outcome.Failure) std::rethrow_exception(outcome.Failure);
+  if (!writing) {
+    if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
+    return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
+  }
+  ShowCheckFailure(index, outcome.Check);
+  if (outcome.Check.Verdict != TEntryVerdict::Intact)
+    return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
+  if (!writer) writer.emplace(target);  // bytes always came, Size being above 0; kept safe all the same
+  return writer->Finish(TDurability::WithTheRun);
+}
+
 TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary) {
   const std::string& workingFolder = boundary.empty() ? folder : boundary;
   // Refuse the whole group before anything is written, so an unsafe name
@@ -587,24 +624,40 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
   }
   // The folders made or found for one file serve the next ones too.
   TFolderChain folders(recorder_);
+  // A second reader checks and inflates the next entries while this thread
+  // writes, so both cores work.
+  std::vector<uint32_t> indices;
+  ForEachInGroup(group, [&indices](uint32_t index) { indices.push_back(index); });
+  TEntryPrefetch prefetch(*this, std::move(indices));
+  std::string checkedFolder;  // the target folder of the file before, checked for links
   uint32_t index = 0;
   for (bool found = FirstIndexInGroup(group, index); found; found = NextIndexInGroup(group, index)) {
     const TPakFile entry = files_[index];
+    // The prefetching reader streams an entry once; a second attempt reads it here.
+    bool streamed = !prefetch.Streams(entry);
     PostStatus(entry.Name);
     std::string target = EntryTargetPath(folder, entry.Name);
-    // Checked before any folder is made, for every file: a folder link
-    // planted in the target would take this file, and the folders made for
-    // it, somewhere else.
-    if (auto link = LinkBelow(workingFolder, target))
-      return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
-                              "\" is a link, and nothing is written through it");
+    const std::string targetFolder = ExtractFileDir(target);
+    // Checked before any folder is made: a folder link planted in the target
+    // would take this file, and the folders made for it, somewhere else.
+    // The files of one folder follow each other; the folder that passed for
+    // the one before passes for them too, which spares a look at every
+    // folder level for every file.
+    if (!SameTextAnsi(targetFolder, checkedFolder)) {
+      if (auto link = LinkBelow(workingFolder, target))
+        return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
+                                "\" is a link, and nothing is written through it");
+      checkedFolder = targetFolder;
+    }
     // Entries below the large-entry limit are checked and inflated piece by
     // piece on their way into the file, never held whole.
     auto write = [&] {
-      return entry.IsLarge() ? ExtractLargeFile(target, entry.Name, entry.Size, index) : ExtractEntry(index, target);
+      if (entry.IsLarge()) return ExtractLargeFile(target, entry.Name, entry.Size, index);
+      if (streamed) return ExtractEntry(index, target);
+      streamed = true;
+      return ExtractStreamedEntry(index, prefetch, target);
     };
     if (recorder_) recorder_->AddFile(target);
-    const std::string targetFolder = ExtractFileDir(target);
     folders.Make(targetFolder);
     TStatus status = write();
     if (!status && !FileSystem().FolderExists(targetFolder)) {

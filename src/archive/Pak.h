@@ -25,6 +25,7 @@ class IFile;
 class IInstallRecorder;
 class IProgressReporter;
 class TStreamInflater;
+class TEntryPrefetch;
 
 // Entries of this size and larger are stored raw, carry no checksum, are not
 // verified and are copied to disk in chunks instead of being held in memory.
@@ -175,6 +176,15 @@ class TPak {
   // a wrong length, nothing otherwise.
   void ShowCheckFailure(uint32_t index, const TEntryCheck& check) const;
 
+  // The entry read as the extraction reads it, for a reader that prepares
+  // entries ahead of their writing: Sink gets its bytes in order (inflated
+  // when compressed), none before the stored bytes have passed their check
+  // (an entry past the read window is then read twice); the verdict tells
+  // how it read. Large entries are not read (damaged here). A stream that
+  // cannot be inflated raises EDecompressionError; when Sink stops the
+  // reading the verdict is Damaged.
+  TEntryCheck StreamEntry(uint32_t index, const std::function<bool(const uint8_t*, size_t)>& sink);
+
   // A second reader of the same archive for another thread: the file opened
   // again for reading, with this reader's header and table (not read again,
   // so both see the same entries). Nothing when the file cannot be opened.
@@ -268,6 +278,8 @@ class TPak {
   TEntryRead ReadEntry(const TPakFile& entry, const TByteSink& sink, bool checkFirst);
   // Writes one entry below the large-entry limit to Target.
   TStatus ExtractEntry(uint32_t index, const std::string& target);
+  // The same for an entry a prefetching reader streams.
+  TStatus ExtractStreamedEntry(uint32_t index, TEntryPrefetch& prefetch, const std::string& target);
   uint64_t DataEnd() const;
   std::optional<TBytes> ReadRange(uint64_t offset, uint32_t length);
   bool StoredBytesInside(const TPakFile& entry) const;

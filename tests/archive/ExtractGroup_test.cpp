@@ -151,6 +151,45 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
   }
 }
 
+// A group much larger than what the prefetching reader keeps in flight: the
+// reader waits for the writer, and a failure in the middle (a damaged entry,
+// a file that cannot be written) ends the extraction there, with everything
+// before it written whole and nothing after it.
+TEST_F(ExtractGroupTest, AGroupLargerThanThePrefetchEndsCleanlyAtAFailureInTheMiddle) {
+  constexpr uint32_t kEntries = 24, kFailing = 9;
+  std::vector<TTestEntry> entries;
+  for (uint32_t i = 0; i < kEntries; ++i)
+    entries.push_back({"f" + std::to_string(i) + ".bin", 1, i % 2 ? test::TextBytes(600 * 1024) : test::RandomBytes(700 * 1024, i)});
+  entries_ = entries;
+  ASSERT_NO_FATAL_FAILURE(Write());
+  enum class TFault { None, Damaged, CannotWrite };
+  for (TFault fault : {TFault::None, TFault::Damaged, TFault::CannotWrite}) {
+    SCOPED_TRACE(static_cast<int>(fault));
+    DeleteTree(Out());
+    ASSERT_NO_FATAL_FAILURE(Write());
+    if (fault == TFault::Damaged) {
+      TPak pak;
+      ASSERT_TRUE(pak.Create(Archive()));
+      const uint32_t offset = pak.Files()[kFailing].Offset;
+      pak.Close();
+      test::FlipByte(Archive(), offset + 100);
+    }
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    if (fault == TFault::CannotWrite) faulty.FailWritesAfter(1000, "f" + std::to_string(kFailing) + ".bin");
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    faulty.ClearFaults();
+    EXPECT_EQ(status.Ok(), fault == TFault::None) << status.Message();
+    for (uint32_t i = 0; i < kEntries; ++i) {
+      const std::string target = Out() + "\\f" + std::to_string(i) + ".bin";
+      if (fault == TFault::None || i < kFailing) EXPECT_EQ(test::ReadFile(target), entries[i].Data) << target;
+      else EXPECT_FALSE(Files().Exists(target)) << target;
+    }
+  }
+}
+
 // Half noise, half text: deflate keeps it compressed, at about half its size.
 TBytes HalfCompressible(size_t count, uint32_t seed) {
   TBytes bytes = test::TextBytes(count);
