@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "base/FileHelpers.h"
 #include "builder/SetupPlan.h"
 #include "builder/SetupWriter.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {
@@ -33,8 +33,9 @@ class TBenchScript {
       totalBytes_ += size;
     }
     std::string script = "name Bench\nfile payload\\\n";
-    WriteWholeFile(folder_ + "\\setup.tps", reinterpret_cast<const uint8_t*>(script.data()),
-                   static_cast<uint32_t>(script.size()));
+    if (!WriteWholeFile(folder_ + "\\setup.tps", reinterpret_cast<const uint8_t*>(script.data()),
+                        static_cast<uint32_t>(script.size())))
+      throw std::runtime_error("write");
   }
   ~TBenchScript() { DeleteTree(folder_); }
   TBenchScript(const TBenchScript&) = delete;

@@ -14,10 +14,10 @@
 
 #include "archive/Pak.h"
 #include "archive/Verification.h"
-#include "base/FileHelpers.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "support/StreamFloor.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/FileHelpers.h"
 #include "platform/Platform.h"
-#include "ui/MessageBoxes.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack::fuzz {
 

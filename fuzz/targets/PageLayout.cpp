@@ -7,7 +7,7 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 #include "base/Errors.h"
-#include "setup/SetupRuntime.h"
+#include "runtime/SetupRuntime.h"
 #include "ui/headless/HeadlessControls.h"
 #include "wizard/ControlParser.h"
 

@@ -9,7 +9,7 @@
 #include "FuzzTargets.h"
 #include "archive/Pak.h"
 #include "base/Errors.h"
-#include "setup/SetupRuntime.h"
+#include "runtime/SetupRuntime.h"
 #include "ui/headless/HeadlessControls.h"
 #include "wizard/SEPageControl.h"
 

@@ -6,7 +6,7 @@
 
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
-#include "setup/SetupInfo.h"
+#include "setupinfo/SetupInfo.h"
 
 namespace tailpack::fuzz {
 

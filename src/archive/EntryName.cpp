@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "base/FileHelpers.h"
-#include "base/Text.h"
+#include "platform/TextCase.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

@@ -8,17 +8,17 @@
 #include "archive/EntryPrefetch.h"
 #include "archive/Zlib.h"
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
-#include "base/FolderChain.h"
 #include "base/InstallRecorder.h"
 #include "base/Numbers.h"
-#include "base/PathSafety.h"
 #include "base/PakString.h"
-#include "base/ProgressChannel.h"
-#include "base/Text.h"
+#include "base/ProgressReporter.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "ui/MessageBoxes.h"
+#include "system/FileHelpers.h"
+#include "system/FolderChain.h"
+#include "system/MessageBoxes.h"
+#include "system/PathSafety.h"
 
 namespace tailpack {
 
@@ -521,8 +521,9 @@ uint32_t TPak::CountInGroup(uint16_t group) const {
 }
 
 void TPak::PostStatus(const std::string& fileNameText) {
+  if (!progress_) return;
   std::u16string text = statusTemplate_ ? statusTemplate_() : std::u16string(kFileNameTag);
-  Progress().SetStatusText(ReplaceAllNoCase(text, kFileNameTag, AnsiToWide(fileNameText)));
+  progress_->SetStatusText(ReplaceAllNoCase(text, kFileNameTag, AnsiToWide(fileNameText)));
 }
 
 TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string& name, uint32_t size,
@@ -666,7 +667,7 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
       status = write();
     }
     if (!status) return status;
-    Progress().StepProgress(true);
+    if (progress_) progress_->StepProgress(true);
   }
   // The walk ends by finding no entry; the last status line shows the
   // template without a name.

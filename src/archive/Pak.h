@@ -23,6 +23,7 @@ namespace tailpack {
 
 class IFile;
 class IInstallRecorder;
+class IProgressReporter;
 class TStreamInflater;
 class TEntryPrefetch;
 
@@ -130,9 +131,11 @@ class TPak {
   // The magic is there and the whole table could be read.
   bool IsValid() const { return header_.HasMagic() && !tableDamaged_; }
 
-  // Where ExtractGroup and ExtractLargeFile post their status lines: the
-  // template yields the status text with "<%FILENAME%>" where the name goes
-  // (the language's string 18 at run time).
+  // Who hears the status lines and steps of ExtractGroup and
+  // ExtractLargeFile (may be null: nobody).
+  void SetProgress(IProgressReporter* progress) { progress_ = progress; }
+  // What their status lines say: the template yields the status text with
+  // "<%FILENAME%>" where the name goes (the language's string 18 at run time).
   void SetStatusTemplate(std::function<std::u16string()> statusTemplate);
   // Who hears of every file and folder that extraction creates (may be null).
   void SetRecorder(IInstallRecorder* recorder) { recorder_ = recorder; }
@@ -299,6 +302,7 @@ class TPak {
   // whole file.
   std::optional<uint64_t> dataEnd_;
   std::function<std::u16string()> statusTemplate_;
+  IProgressReporter* progress_ = nullptr;
   IInstallRecorder* recorder_ = nullptr;
   // Large sequential reads: a group of small entries costs one read per
   // window, not a seek and a read each. Emptied whenever the file changes.

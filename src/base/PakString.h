@@ -9,12 +9,6 @@
 
 namespace tailpack {
 
-class IFile;
-
 void AppendPakString(TBytes& out, std::string_view text);
-// Writes the string to the file; returns true when any write came up short.
-bool WritePakString(IFile& file, std::string_view text);
-// Reads a pak string from the file; a short file yields what was there.
-std::string ReadPakString(IFile& file);
 
 }  // namespace tailpack

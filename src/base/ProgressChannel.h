@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+#include "base/ProgressReporter.h"
+
 namespace tailpack {
 
 // What wakes a window that waits on the channel.
@@ -22,15 +24,15 @@ enum class TProgressEvents {
   WakesOnly,      // Wake alone (a silent run shows no reports)
 };
 
-class TProgressChannel {
+class TProgressChannel final : public IProgressReporter {
  public:
   // Which of the three controls exist (set by the wizard when it builds pages).
   void AttachControls(bool statusLabel, bool gauge, bool finishLabel);
 
   // Worker side.
-  void SetStatusText(const std::u16string& text);
+  void SetStatusText(const std::u16string& text) override;
   // Counts one step; with Notify the count is also handed to the window.
-  void StepProgress(bool notify);
+  void StepProgress(bool notify) override;
   void SetFileLabel(const std::u16string& text);
 
   // Window side: what changed since the last call, clearing the change flag.
@@ -51,7 +53,7 @@ class TProgressChannel {
   void Wake();
 
   // Called with every status text posted, on the posting thread, whether or
-  // not a label exists; for terminal front ends.
+  // not a label exists; for front ends (and tests) that keep every line.
   void SetStatusObserver(std::function<void(const std::u16string&)> observer);
 
  private:

@@ -7,7 +7,8 @@
 
 namespace tailpack {
 
-class TStatus {
+// A status nobody looks at is a failure nobody hears of: the compiler warns.
+class [[nodiscard]] TStatus {
  public:
   static TStatus Success() { return TStatus(); }
   static TStatus Failure(std::string message) { return TStatus(std::move(message)); }

@@ -7,14 +7,15 @@
 
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
-#include "base/FileHelpers.h"
+#include "archive/SetupEntryNames.h"
 #include "base/Numbers.h"
-#include "base/Text.h"
+#include "builder/CompileSteps.h"
 #include "builder/SourceScript.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "script/CommandList.h"
-#include "script/commands/InfoCommands.h"
-#include "setup/SetupInfo.h"
+#include "setupinfo/SetupInfo.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 
@@ -31,6 +32,16 @@ std::string Thousands(uint64_t value) {
   std::string digits = std::to_string(value);
   for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
   return digits;
+}
+
+// "1", "1 or 2", "1, 2 or 7".
+std::string CountsText(const std::vector<int32_t>& counts) {
+  std::string text;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    if (i > 0) text += i + 1 == counts.size() ? " or " : ", ";
+    text += std::to_string(counts[i]);
+  }
+  return text;
 }
 
 std::string TooLong(const std::string& what, size_t size) {
@@ -180,22 +191,26 @@ void TPlanner::CompileLine(size_t row) {
   std::optional<TSetupInfo> before;
   if (command->SetupInfoOnly) before = compiler_.Info;
   size_t errorsBefore = plan_.Errors.size();
-  if (!command->Compile(compiler_, static_cast<int32_t>(row))) {
+  if (!CompileCommand(compiler_, *command, static_cast<int32_t>(row))) {
     Error(currentLine_, "\"" + command->Keyword + "\" needs at least " + std::to_string(command->MinParams) +
                             " parameter" + (command->MinParams == 1 ? "" : "s"));
     return;
   }
   compiler_.Error = TCompilerError{};
-  if (command->Keyword == "file" && written != 1 && written != 2 && written != 7) {
-    // The setup knows three forms only and skips any other line with a
+  std::vector<int32_t> forms = command->RunnableParamCounts();
+  if (!forms.empty() && std::find(forms.begin(), forms.end(), static_cast<int32_t>(written)) == forms.end()) {
+    // The setup knows these forms only and skips any other line with a
     // message box; the person building it should hear of it first.
-    Warning(currentLine_, "\"file\" takes 1, 2 or 7 parameters, not " + std::to_string(written) +
-                              ": the setup will show \"TFileCommand.SFXProcess - Param Count Invalid!!!\" and "
-                              "install nothing for this line");
+    Warning(currentLine_, "\"" + command->Keyword + "\" takes " + CountsText(forms) + " parameters, not " +
+                              std::to_string(written) + ": the setup will show \"" + command->ParamCountComplaint() +
+                              "\" and install nothing for this line");
   }
-  if (command->Keyword == "pages") pagesLine_ = currentLine_;
-  if (command->Keyword == "uninstallpages") uninstallPagesLine_ = currentLine_;
-  if (command->Keyword == "changelog") changelogLine_ = currentLine_;
+  switch (command->SetupInfoField()) {
+    case TSetupInfoField::Pages: pagesLine_ = currentLine_; break;
+    case TSetupInfoField::UninstallPages: uninstallPagesLine_ = currentLine_; break;
+    case TSetupInfoField::Changelog: changelogLine_ = currentLine_; break;
+    default: break;
+  }
   if (before) CheckSetupInfo(*before, currentLine_);
   if (plan_.Errors.size() == errorsBefore) CheckSources(compiler_.Lines.Lines[row], *command, currentLine_);
 }
@@ -210,10 +225,10 @@ void TPlanner::CheckSources(const TCompLine& line, const TCommandClass& command,
       Error(lineNumber, "the folder \"" + source + "\" must end with \"\\\" to be packed");
     else if (!Files().Exists(full))
       Error(lineNumber, "the source \"" + source + "\" does not exist");
-  } else if (command.Keyword == "language" || command.Keyword == "uninstalllanguage") {
-    std::string file = TLanguageFileCommand::LanguageFile(compiler_, line.Params[0]);
+  } else if (!command.LanguageEntryPrefix().empty()) {
+    std::string file = LanguageSourceFile(compiler_, line.Params[0]);
     if (!Files().FileExists(file)) Error(lineNumber, "the language file \"" + Shown(file) + "\" does not exist");
-  } else if (command.Keyword == "changelog") {
+  } else if (command.SetupInfoField() == TSetupInfoField::Changelog) {
     if (!Files().FileExists(folder_ + "\\" + line.Params[0]))
       Error(lineNumber, "the change log \"" + line.Params[0] + "\" does not exist");
   }
@@ -250,8 +265,10 @@ void TPlanner::CheckTextLengths() {
 // again never lets the setup end.
 void TPlanner::WarnEndlessJumps() {
   const auto& lines = compiler_.Lines.Lines;
-  const int32_t gotoIndex = commands_.IndexOfKeyword("goto");
-  auto isGoto = [&](size_t row) { return lines[row].CommandIndex == gotoIndex && !lines[row].Params.empty(); };
+  auto isGoto = [&](size_t row) {
+    const TCommandClass* command = commands_.Find(lines[row].CommandIndex);
+    return command && command->AlwaysJumps() && !lines[row].Params.empty();
+  };
   // The next line that runs after a goto at Row: the one after its target
   // (or after the goto itself when it has none), labels skipped.
   auto nextRun = [&](size_t row) {
@@ -332,8 +349,8 @@ void TPlanner::ListLayout(const std::string& folder, const std::string& relative
 
 void TPlanner::AddLayout(const std::string& layout, const std::string& prefix, bool keepIcon, int lineNumber) {
   std::string folder = folder_ + "\\layout\\" + layout + "\\";
-  if (!Files().FileExists(folder + "Pages.txt")) {
-    Error(lineNumber, "the layout folder \"" + Shown(folder) + "\" has no \"Pages.txt\"");
+  if (!Files().FileExists(folder + kPagesEntry)) {
+    Error(lineNumber, "the layout folder \"" + Shown(folder) + "\" has no \"" + std::string(kPagesEntry) + "\"");
     return;
   }
   std::vector<std::string> names;
@@ -341,7 +358,7 @@ void TPlanner::AddLayout(const std::string& layout, const std::string& prefix, b
   for (const std::string& name : names) {
     if (SameTextAnsi(name, "icon.ico")) {
       // The uninstaller's icon replaces the icon of the uninstaller program.
-      if (keepIcon) AddEntry(prefix + "ICON.ICO", 0, folder + name, lineNumber);
+      if (keepIcon) AddEntry(kUninstallIconEntry, 0, folder + name, lineNumber);
       continue;
     }
     AddEntry(prefix + name, 0, folder + name, lineNumber);
@@ -350,10 +367,10 @@ void TPlanner::AddLayout(const std::string& layout, const std::string& prefix, b
 
 void TPlanner::PlanEntries() {
   const TSetupInfo& info = compiler_.Info;
-  TPlannedEntry setupInfo{"SetupInfo", 0, "", SerializeSetupInfo(info), 0, 0};
+  TPlannedEntry setupInfo{kSetupInfoEntry, 0, "", SerializeSetupInfo(info), 0, 0};
   setupInfo.Size = setupInfo.Data.size();
   plan_.Entries.push_back(std::move(setupInfo));
-  TPlannedEntry lines{"CompiledLines", 0, "", compiler_.Lines.Serialize(), 0, 0};
+  TPlannedEntry lines{kCompiledLinesEntry, 0, "", compiler_.Lines.Serialize(), 0, 0};
   lines.Size = lines.Data.size();
   plan_.Entries.push_back(std::move(lines));
   auto lineOf = [this](int32_t group, const std::string& name) {
@@ -366,7 +383,7 @@ void TPlanner::PlanEntries() {
     AddEntry(file.EntryName, 0, file.Source, lineOf(0, file.EntryName));
   if (!info.Changelog.empty()) AddEntry(info.Changelog, 0, folder_ + "\\" + info.Changelog, changelogLine_);
   if (!info.Pages.empty()) AddLayout(info.Pages, "", false, pagesLine_);
-  if (!info.UninstallPages.empty()) AddLayout(info.UninstallPages, "UNINSTALL_", true, uninstallPagesLine_);
+  if (!info.UninstallPages.empty()) AddLayout(info.UninstallPages, kUninstallEntryPrefix, true, uninstallPagesLine_);
   for (size_t group = 1; group < compiler_.FileList.Groups.size(); ++group)
     for (const TFile& file : compiler_.FileList.Groups[group].Files)
       AddEntry(file.EntryName, static_cast<uint16_t>(group), file.Source,

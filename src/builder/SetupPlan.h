@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/Bytes.h"
-#include "script/Compiler.h"
+#include "builder/Compiler.h"
 
 namespace tailpack {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "archive/Pak.h"
-#include "base/FileHelpers.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

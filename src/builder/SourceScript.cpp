@@ -1,6 +1,7 @@
 #include "builder/SourceScript.h"
 
 #include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 
 namespace tailpack {

@@ -10,12 +10,12 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
-#include "base/Text.h"
 #include "diag/OSInfo.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "ui/MessageBoxes.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 
@@ -92,6 +92,8 @@ void TellReportUnwritable(const std::string& errorText, const std::string& error
                                    "\r\rThe error log could not be created: " + reason),
                         u"Error Report", TMessageButtons::Ok, TMessageIcon::Error);
   } catch (...) {
+    // Safe to drop: the text is on standard error already, and the process
+    // ends right after this whatever the box did.
   }
 }
 
@@ -260,10 +262,12 @@ void ErrorReport(const std::string& errorText, const std::string& errorType) {
     MessageBoxes().Show(ErrorReportMessage(errorText, errorType, fileName), u"Error Report", TMessageButtons::Ok,
                         TMessageIcon::Error);
   } catch (...) {
+    // Safe to drop: the report is on disk, and the process ends below.
   }
   try {
     Shell().OpenDocument(fileName);
   } catch (...) {
+    // Likewise: showing the report is a courtesy; it is written.
   }
   EndProcess();
 }

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdio>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 
 namespace tailpack {
 

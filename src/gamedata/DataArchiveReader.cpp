@@ -4,11 +4,11 @@
 
 #include "archive/Zlib.h"
 #include "base/Errors.h"
-#include "base/Text.h"
 #include "gamedata/InflateLimit.h"
 #include "gamedata/SoundEntry.h"
 #include "gamedata/TailJournal.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 
 namespace tailpack {
 

@@ -1,9 +1,9 @@
 #include "gamedata/DataArchiveSession.h"
 
-#include "base/Text.h"
 #include "gamedata/TailJournal.h"
 #include "gamedata/UpdateHost.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 
 namespace tailpack {
 

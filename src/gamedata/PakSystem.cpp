@@ -4,13 +4,14 @@
 
 #include "archive/Pak.h"
 #include "archive/Zlib.h"
-#include "base/FileHelpers.h"
 #include "base/Text.h"
 #include "gamedata/DataArchiveSession.h"
 #include "gamedata/DosDate.h"
 #include "gamedata/SoundEntry.h"
 #include "gamedata/UpdateHost.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 
@@ -35,7 +36,7 @@ std::u16string WithArchiveName(const std::u16string& text, const std::string& ar
 
 std::u16string TPakSystem::ProgressText(IUpdateHost& host, const std::string& archiveName, uint32_t number,
                                         uint32_t total) {
-  std::u16string text = WithArchiveName(host.LanguageString(kStringAddingFiles), archiveName);
+  std::u16string text = WithArchiveName(host.LanguageString(TStringId::ItemProgress), archiveName);
   text = ReplaceAllNoCase(text, u"<%FNUM%>", Wide(std::to_string(number)));
   return ReplaceAllNoCase(text, u"<%FTOTAL%>", Wide(std::to_string(total)));
 }
@@ -128,7 +129,7 @@ TStatus TPakSystem::UpdateArchive(uint16_t group, const std::string& archiveName
     host_.StepProgress(repaint);
     ++counter;
   }
-  host_.SetStatusText(WithArchiveName(host_.LanguageString(kStringSaving), archiveName));
+  host_.SetStatusText(WithArchiveName(host_.LanguageString(TStringId::SavingArchive), archiveName));
   if (!added) return added;
   return archive.Commit();
 }

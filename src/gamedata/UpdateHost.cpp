@@ -1,6 +1,6 @@
 #include "gamedata/UpdateHost.h"
 
-#include "base/FileHelpers.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

@@ -7,20 +7,17 @@
 #include <cstdint>
 #include <string>
 
-namespace tailpack {
+#include "i18n/StringIds.h"
 
-// Language strings of the archive updates: "<%ZRPNAME%>" names the archive.
-constexpr uint16_t kStringAddingFiles = 19;  // also "<%FNUM%>" and "<%FTOTAL%>"
-constexpr uint16_t kStringSaving = 20;
-constexpr uint16_t kStringOpening = 29;
+namespace tailpack {
 
 class IUpdateHost {
  public:
   virtual ~IUpdateHost() = default;
   // The installation folder (with or without a trailing backslash).
   virtual std::string InstallDir() = 0;
-  // String Number of the current language.
-  virtual std::u16string LanguageString(uint16_t number) = 0;
+  // A string of the current language.
+  virtual std::u16string LanguageString(TStringId id) = 0;
   virtual void SetStatusText(const std::u16string& text) = 0;
   // Counts one step of the gauge; with Notify the window is told at once.
   virtual void StepProgress(bool notify) = 0;

@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
 #include "gamedata/DosDate.h"
 #include "gamedata/GameDataErrors.h"
 #include "gamedata/VfsJournal.h"
 #include "gamedata/VfsTree.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

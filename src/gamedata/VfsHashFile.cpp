@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/FileHelpers.h"
 #include "gamedata/VfsFormat.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

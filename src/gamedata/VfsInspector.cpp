@@ -2,13 +2,13 @@
 
 #include <set>
 
-#include "base/FileHelpers.h"
 #include "gamedata/GameDataErrors.h"
 #include "gamedata/VfsContent.h"
 #include "gamedata/VfsFile.h"
 #include "gamedata/VfsHashFile.h"
 #include "gamedata/VfsTree.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

@@ -3,21 +3,21 @@
 #include <vector>
 
 #include "archive/Pak.h"
-#include "base/Text.h"
 #include "gamedata/GameDataErrors.h"
 #include "gamedata/PakSystem.h"
 #include "gamedata/UpdateHost.h"
 #include "gamedata/VfsFile.h"
 #include "gamedata/VfsTree.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 
 namespace tailpack {
 
 namespace {
 
-std::u16string NamedText(IUpdateHost& host, uint16_t number, const std::string& archiveName) {
-  return ReplaceAllNoCase(host.LanguageString(number), u"<%ZRPNAME%>", AnsiToWide(archiveName));
+std::u16string NamedText(IUpdateHost& host, TStringId id, const std::string& archiveName) {
+  return ReplaceAllNoCase(host.LanguageString(id), u"<%ZRPNAME%>", AnsiToWide(archiveName));
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ TVfsGroupResult TVfsUpdateState::UpdateVfsGroup(IUpdateHost& host, TPak& pak, ui
 
 TStatus TVfsUpdateState::OpenVfsArchive(IUpdateHost& host, const std::string& archiveName) {
   if (TStatus closed = CloseVfsArchive(host); !closed) return closed;
-  host.SetStatusText(NamedText(host, kStringOpening, archiveName));
+  host.SetStatusText(NamedText(host, TStringId::OpeningArchive, archiveName));
   std::string path = ArchivePathIn(host, archiveName);
   if (auto attributes = Files().Attributes(path); attributes && (*attributes & kAttributeReadOnly) != 0)
     Files().SetAttributes(path, *attributes & ~kAttributeReadOnly);
@@ -82,7 +82,7 @@ TStatus TVfsUpdateState::OpenVfsArchive(IUpdateHost& host, const std::string& ar
 
 TStatus TVfsUpdateState::SaveVfsArchive(IUpdateHost& host) {
   if (!openVfs_) return TStatus::Success();
-  host.SetStatusText(NamedText(host, kStringSaving, openVfsName_));
+  host.SetStatusText(NamedText(host, TStringId::SavingArchive, openVfsName_));
   if (TStatus saved = openVfs_->Save(); !saved) return TStatus::Failure(Fail(saved.Message() + ".").Message);
   return TStatus::Success();
 }

@@ -4,6 +4,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "i18n/UnicodeStringList.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 
 namespace tailpack {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/StringIds.h"
+
 namespace tailpack {
 
 struct TLID {
@@ -32,6 +34,7 @@ class TLanguages {
   int FindByLangID(uint16_t langId) const;
   // The current language's string, or "NOT FOUND " and the number.
   std::u16string GetString(uint16_t number) const;
+  std::u16string GetString(TStringId id) const { return GetString(static_cast<uint16_t>(id)); }
   // Replaces every "<LANGn>" tag by string n; tags inside those strings are
   // expanded in turn, to a limited depth so a string naming itself ends. A
   // text that would grow beyond 4 Mi characters or expand more than 2^20 tags

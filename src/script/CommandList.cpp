@@ -1,6 +1,6 @@
 #include "script/CommandList.h"
 
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "script/commands/ArchiveUpdateCommands.h"
 #include "script/commands/FileCommands.h"
 #include "script/commands/FlowCommands.h"

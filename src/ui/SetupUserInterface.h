@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "setup/WizardInterface.h"
+#include "runtime/WizardInterface.h"
 
 namespace tailpack {
 

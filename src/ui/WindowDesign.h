@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "ui/Widgets.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 

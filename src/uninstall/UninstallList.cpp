@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "base/BufferManager.h"
-#include "base/FileHelpers.h"
 #include "base/PakString.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
-#include "setup/PathVariables.h"
+#include "platform/TextCase.h"
+#include "setupinfo/PathVariables.h"
+#include "system/FileHelpers.h"
 #include "uninstall/Cipher.h"
 #include "uninstall/CipherKeys.h"
 

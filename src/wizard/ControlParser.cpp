@@ -5,9 +5,10 @@
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "system/MessageBoxes.h"
 #include "wizard/GradGauge.h"
 
 namespace tailpack {
@@ -160,14 +161,12 @@ void TileImage(IControl& image) {
 
 TControlParser::TControlParser(TSetupRuntime& runtime, IPageArea& parent) : runtime_(runtime), parent_(parent) {}
 
-void TControlParser::LoadFromArchive(const std::string& entryName) {
+TStatus TControlParser::LoadFromArchive(const std::string& entryName) {
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(entryName, 0, size);
-  if (!bytes) {
-    ShowMessage("Error File Missing: |" + entryName + "|", "Missing File");
-    return;
-  }
+  if (!bytes) return TStatus::Failure("Error File Missing: |" + entryName + "|");
   LoadFromText(*bytes);
+  return TStatus::Success();
 }
 
 void TControlParser::LoadFromText(const TBytes& text) {

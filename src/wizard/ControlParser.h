@@ -14,9 +14,13 @@
 #include <vector>
 
 #include "base/Bytes.h"
-#include "ui/Widgets.h"
+#include "base/Status.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
+
+// The caption of the box that tells a layout or page description missing.
+inline constexpr char kMissingFileCaption[] = "Missing File";
 
 class TSetupRuntime;
 
@@ -58,11 +62,12 @@ class TControlParser {
   TControlParser(const TControlParser&) = delete;
   TControlParser& operator=(const TControlParser&) = delete;
 
-  // Builds the page from the group-0 entry of that name. A missing entry is
-  // told in a message box and leaves the page without controls. A value that
-  // is not the integer its key needs, or a control name that is malformed or
-  // used already, raises (the wizard cannot be set up).
-  void LoadFromArchive(const std::string& entryName);
+  // Builds the page from the group-0 entry of that name. A missing entry
+  // leaves the page without controls and comes back as the text to tell
+  // (with kMissingFileCaption). A value that is not the integer its key
+  // needs, or a control name that is malformed or used already, raises (the
+  // wizard cannot be set up).
+  [[nodiscard]] TStatus LoadFromArchive(const std::string& entryName);
   // Builds the page from layout text, block by block.
   void LoadFromText(const TBytes& text);
 

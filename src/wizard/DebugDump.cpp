@@ -1,8 +1,8 @@
 #include "wizard/DebugDump.h"
 
 #include "archive/Pak.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupInfo.h"
+#include "setupinfo/RegistryRoots.h"
+#include "setupinfo/SetupInfo.h"
 
 namespace tailpack {
 

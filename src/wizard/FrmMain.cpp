@@ -1,29 +1,21 @@
 #include "wizard/FrmMain.h"
 
+#include "archive/SetupEntryNames.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
 #include "base/ProgressChannel.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 #include "wizard/DebugDump.h"
 #include "wizard/ScriptWorker.h"
 
 namespace tailpack {
 
 namespace {
-
-// Language strings of the main window.
-constexpr uint16_t kSpaceText = 7;
-constexpr uint16_t kBackCaption = 12;
-constexpr uint16_t kNextCaption = 13;
-constexpr uint16_t kCancelCaption = 14;
-constexpr uint16_t kUninstallTitleSuffix = 26;
-constexpr uint16_t kCloseQuestion = 27;
-constexpr uint16_t kCloseQuestionCaption = 28;
 
 // Drives the folder page refuses: unknown, no root folder, CD-ROM, RAM disk.
 bool IsAcceptedDrive(const std::string& path) {
@@ -62,11 +54,11 @@ TFrmMain::~TFrmMain() {
 void TFrmMain::SetPagesUp() {
   const TSetupInfo& info = runtime_.SetupInfo.Info;
   uninstallMode_ = runtime_.IsUninstaller();
-  std::u16string title = uninstallMode_ ? AnsiToWide(info.ShortName) + u" " + runtime_.GetString(kUninstallTitleSuffix)
+  std::u16string title = uninstallMode_ ? AnsiToWide(info.ShortName) + u" " + runtime_.GetString(TStringId::UninstallTitleSuffix)
                                         : AnsiToWide(info.SetupName);
   window_->SetTitles(title, u" " + title);
 
-  pageControl_->LoadConfig("Pages.txt");
+  if (TStatus loaded = pageControl_->LoadConfig(kPagesEntry); !loaded) ShowMessage(loaded.Message(), kMissingFileCaption);
   window_->PageArea().SetColour(pageControl_->Colour);
 
   FindNamedControls();
@@ -122,9 +114,9 @@ void TFrmMain::FindNamedControls() {
 }
 
 void TFrmMain::SetButtonCaptions() {
-  Button(TWizardButton::Back).SetText(runtime_.GetString(kBackCaption));
-  Button(TWizardButton::Next).SetText(runtime_.GetString(kNextCaption));
-  Button(TWizardButton::Cancel).SetText(runtime_.GetString(kCancelCaption));
+  Button(TWizardButton::Back).SetText(runtime_.GetString(TStringId::BackCaption));
+  Button(TWizardButton::Next).SetText(runtime_.GetString(TStringId::NextCaption));
+  Button(TWizardButton::Cancel).SetText(runtime_.GetString(TStringId::CancelCaption));
 }
 
 void TFrmMain::NextButtonClick() {
@@ -173,7 +165,7 @@ void TFrmMain::NextButtonClick() {
 
 void TFrmMain::ApplySpaceCheck() {
   if (runtime_.SpaceAvailable < runtime_.SpaceRequired) Button(TWizardButton::Next).SetEnabled(false);
-  if (named_.SpaceLabel) named_.SpaceLabel->SetText(runtime_.DisplayText(runtime_.GetString(kSpaceText)));
+  if (named_.SpaceLabel) named_.SpaceLabel->SetText(runtime_.DisplayText(runtime_.GetString(TStringId::SpaceText)));
 }
 
 void TFrmMain::BackButtonClick() { pageControl_->ShowPage(pageControl_->CurrentPage - 1); }
@@ -328,7 +320,7 @@ void TFrmMain::NavigateTree(const std::string& path, bool expand) {
 bool TFrmMain::CloseQuery() {
   if (working_) return false;
   if (CurrentPageType() == TPageType::Finish) return true;
-  TMessageResult answer = MessageBoxes().Show(runtime_.GetString(kCloseQuestion), runtime_.GetString(kCloseQuestionCaption),
+  TMessageResult answer = MessageBoxes().Show(runtime_.GetString(TStringId::CloseQuestion), runtime_.GetString(TStringId::CloseQuestionCaption),
                                               TMessageButtons::YesNo, TMessageIcon::Question, TMessageOwner::Wizard);
   return answer == TMessageResult::Yes;
 }

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "setup/WizardInterface.h"
-#include "ui/Widgets.h"
+#include "runtime/WizardInterface.h"
 #include "wizard/SEPageControl.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 
@@ -97,9 +97,6 @@ class TFrmMain final : public IWizard, public IWizardEvents {
   // Shows what the worker posted since the last call; true when there was something.
   bool PollProgress();
   void UninstallRun();
-  // The folders an uninstallation works below: the installation folder and
-  // the special folders the log's path variables stand for.
-  std::vector<std::string> UninstallWorkingFolders() const;
   void FinishStep();
   void RunFinaliser();
   [[noreturn]] void CompletionStep();

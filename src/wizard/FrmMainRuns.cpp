@@ -5,25 +5,23 @@
 // completion step that ends a silent run.
 #include "wizard/FrmMain.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
+#include "archive/SetupEntryNames.h"
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
-#include "base/PathSafety.h"
-#include "base/PrivateTempFolder.h"
-#include "base/Text.h"
 #include "base/ProgressChannel.h"
+#include "base/Text.h"
 #include "diag/ErrorReport.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "runtime/SetupRuntime.h"
+#include "runtime/UninstallReplay.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
+#include "system/PrivateTempFolder.h"
 #include "wizard/GradGauge.h"
 #include "wizard/ScriptWorker.h"
 
@@ -31,12 +29,6 @@ namespace tailpack {
 
 namespace {
 
-constexpr uint16_t kItemProgress = 19;
-constexpr uint16_t kRegistryPhase = 24;
-constexpr uint16_t kFolderPhase = 25;
-
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr const char* kFinaliserEntry = "FINALISE.EXE";
 constexpr const char* kFinaliserFile = "FINALISE.exe";
 
 constexpr const char* kDamagedLogText =
@@ -53,34 +45,6 @@ constexpr const char* kNoUninstallPageText =
 // of the walk cuts every wait short.
 constexpr auto kMessageInterval = std::chrono::milliseconds(20);
 constexpr auto kFrameInterval = std::chrono::milliseconds(15);
-
-// Deletes the value a registry record of the uninstall log names. A record
-// without a value name means the key's default value; one without a key names
-// nothing (the log never records values of a root itself that way).
-void DeleteRecordedValue(TRegistryAccessor& registry, const std::string& line) {
-  std::vector<std::string> fields = SplitRegistryLine(line);
-  if (fields.size() < 2) return;
-  fields.resize(std::max<size_t>(fields.size(), 3));
-  registry.SetRootKey(RootKeyHandle(RootKeyFromShortName(fields[0])));
-  if (registry.OpenKey(fields[1], false)) {
-    registry.DeleteValue(fields[2]);
-    registry.CloseKey();
-  }
-}
-
-// Removes the system's entry for this installation. Without a short name the
-// key would be the list of all installed programs: that is left alone.
-void RemoveRegistration(TRegistryAccessor& registry, const std::string& shortName) {
-  if (shortName.empty()) return;
-  std::string key = kUninstallKey + shortName;
-  registry.SetRootKey(RootKeyHandle(kRootCodeLocalMachine));
-  if (registry.OpenKey(key, false)) {
-    registry.DeleteValue("DisplayName");
-    registry.DeleteValue("UninstallString");
-    registry.CloseKey();
-    registry.DeleteKey(key);
-  }
-}
 
 }  // namespace
 
@@ -177,12 +141,8 @@ bool TFrmMain::PollProgress() {
 }
 
 void TFrmMain::UninstallRun() {
-  TUninstallList& list = runtime_.UninstallList;
   SetWorkingState(true);
-  const auto fileCount = static_cast<uint32_t>(list.Files.size());
-  const auto folderCount = static_cast<uint32_t>(list.Folders.size());
-  const auto registryCount = static_cast<uint32_t>(list.RegistryValues.size());
-  const uint32_t total = fileCount + folderCount + registryCount;
+  const uint32_t total = UninstallItemCount(runtime_.UninstallList);
   if (named_.PatchStatusLabel)
     named_.PatchStatusLabel->SetText(Wide("Status: 0 of " + std::to_string(total) + " items remaining"));
   if (named_.ProgressGauge)
@@ -190,66 +150,19 @@ void TFrmMain::UninstallRun() {
       gauge->SetProgress(0);
       gauge->SetMax(static_cast<int32_t>(total));
     }
-
-  // Shows item Number of Count of a phase, unless that is below one per cent.
-  auto showItem = [this](const std::u16string& phase, uint32_t number, uint32_t count, uint32_t gaugePosition) {
-    if (static_cast<uint64_t>(number) * 100 / count == 0) return;
-    try {
-      std::u16string text = runtime_.GetString(kItemProgress);
-      text = TLanguages::ReplaceText(text, u"<%ZRPNAME%>", phase);
-      text = TLanguages::ReplaceText(text, u"<%FNUM%>", Wide(std::to_string(number)));
-      text = TLanguages::ReplaceText(text, u"<%FTOTAL%>", Wide(std::to_string(count)));
-      ShowStatus(text);
-      ShowGaugeProgress(static_cast<int32_t>(gaugePosition));
-    } catch (const ETailpackError&) {
-    }
-  };
-
-  // Nothing is removed through a link planted below the installation folder
-  // or a special folder since the installation: it would reach files that
-  // are not the setup's. A link in an item's own place is removed itself.
-  const std::vector<std::string> workingFolders = UninstallWorkingFolders();
-  auto behindLink = [&workingFolders](const std::string& path) {
-    return LinkBelow(WorkingFolderOf(path, workingFolders), path).has_value();
-  };
-  for (uint32_t k = 1; k <= fileCount; ++k) {
-    showItem(u"", k, fileCount, k);
-    // Exactly the path that was installed, whatever its name looks like.
-    std::string path = runtime_.Variables.ExpandLoggedPath(list.Files[k - 1]);
-    if (!behindLink(path) && Files().FileExists(path)) Files().Delete(path);
-  }
-  // Folders from the last created to the first, so inner ones go first; a
-  // folder that is not empty stays.
-  for (uint32_t k = 1; k <= folderCount; ++k) {
-    showItem(runtime_.GetString(kFolderPhase), k, folderCount, fileCount + k);
-    const std::string& folder = list.Folders[folderCount - k];
-    if (!behindLink(folder) && Files().FolderExists(folder)) Files().RemoveFolder(folder);
-  }
-  for (uint32_t k = 1; k <= registryCount; ++k) {
-    showItem(runtime_.GetString(kRegistryPhase), k, registryCount, fileCount + folderCount + k);
-    DeleteRecordedValue(runtime_.Registry, list.RegistryValues[k - 1]);
-  }
-
-  const TSetupInfo& info = runtime_.SetupInfo.Info;
-  if (runtime_.UninstallLogDamaged) {
-    // What the lost part lists is still installed: the log and the entry stay,
-    // so the user learns of it and nothing is forgotten for good.
-    ShowMessage(kDamagedLogText, "Setup Error", TMessageIcon::Error);
-  } else {
-    RemoveRegistration(runtime_.Registry, info.ShortName);
-    Files().Delete(TUninstallList::LogPath(info.InstallDir, info.UninstallPrefix));
-  }
-
+  const TUninstallReplayResult result =
+      ReplayUninstall(runtime_, [this](const std::u16string& status, uint32_t gaugePosition) {
+        // A control that fails to show progress never stops the uninstallation.
+        try {
+          ShowStatus(status);
+          ShowGaugeProgress(static_cast<int32_t>(gaugePosition));
+        } catch (const ETailpackError&) {
+        }
+      });
+  if (result == TUninstallReplayResult::LogDamaged) ShowMessage(kDamagedLogText, "Setup Error", TMessageIcon::Error);
   runCompleted_ = true;
   SetWorkingState(false);
   pageControl_->ShowPage(pageControl_->CurrentPage + 1);
-}
-
-std::vector<std::string> TFrmMain::UninstallWorkingFolders() const {
-  std::vector<std::string> folders = {runtime_.SetupInfo.Info.InstallDir, runtime_.Variables.ProgramFilesDir,
-                                      runtime_.Variables.StartMenuProgramsDir, runtime_.Variables.DesktopDir};
-  if (auto appData = Shell().SpecialFolder(TSpecialFolder::AppData)) folders.push_back(*appData);
-  return folders;
 }
 
 void TFrmMain::FinishStep() {

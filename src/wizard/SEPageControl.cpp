@@ -3,9 +3,9 @@
 #include <array>
 
 #include "base/Numbers.h"
-#include "base/Text.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "platform/TextCase.h"
+#include "runtime/SetupRuntime.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 
@@ -28,11 +28,6 @@ constexpr std::array<TPageTypeName, 9> kPageTypeNames = {{
     {"languageselection", TPageType::LanguageSelection},
 }};
 
-// Language strings of the button captions.
-constexpr uint16_t kNextCaption = 13;
-constexpr uint16_t kStartCaption = 15;
-constexpr uint16_t kFinishCaption = 16;
-
 }  // namespace
 
 std::optional<TPageType> PageTypeFromName(const std::string& name) {
@@ -51,14 +46,12 @@ TSEPageControl::TSEPageControl(TSetupRuntime& runtime, IControl& backButton, IPa
       cancelButton_(cancelButton),
       nextButton_(nextButton) {}
 
-void TSEPageControl::LoadConfig(const std::string& entryName) {
+TStatus TSEPageControl::LoadConfig(const std::string& entryName) {
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(entryName, 0, size);
-  if (!bytes) {
-    ShowMessage("Error File Missing: " + entryName, "Missing File");
-    return;
-  }
+  if (!bytes) return TStatus::Failure("Error File Missing: " + entryName);
   LoadConfigText(*bytes);
+  return TStatus::Success();
 }
 
 void TSEPageControl::LoadConfigText(const TBytes& text) {
@@ -95,7 +88,7 @@ void TSEPageControl::LoadConfigText(const TBytes& text) {
 
 void TSEPageControl::AddPage(const std::string& layoutEntry) {
   auto page = std::make_unique<TControlParser>(runtime_, pageArea_);
-  page->LoadFromArchive(layoutEntry);
+  if (TStatus loaded = page->LoadFromArchive(layoutEntry); !loaded) ShowMessage(loaded.Message(), kMissingFileCaption);
   page->HideAll();
   PageList.push_back(std::move(page));
   if (PageList.size() == 1) ShowPage(0);
@@ -108,10 +101,10 @@ void TSEPageControl::ShowPage(int index) {
   nextButton_.SetEnabled(true);
   cancelButton_.SetEnabled(true);
   if (index == 0) backButton_.SetVisible(false);
-  nextButton_.SetText(runtime_.GetString(kNextCaption));
+  nextButton_.SetText(runtime_.GetString(TStringId::NextCaption));
   switch (PageList[static_cast<size_t>(index)]->PageType) {
     case TPageType::Patch:
-      nextButton_.SetText(runtime_.GetString(kStartCaption));
+      nextButton_.SetText(runtime_.GetString(TStringId::StartCaption));
       break;
     case TPageType::Patching:
     case TPageType::Uninstall:
@@ -121,7 +114,7 @@ void TSEPageControl::ShowPage(int index) {
       languageButton_.SetVisible(false);
       break;
     case TPageType::Finish:
-      cancelButton_.SetText(runtime_.GetString(kFinishCaption));
+      cancelButton_.SetText(runtime_.GetString(TStringId::FinishCaption));
       backButton_.SetVisible(false);
       nextButton_.SetVisible(false);
       break;

@@ -28,14 +28,16 @@ class TSEPageControl {
   TSEPageControl(const TSEPageControl&) = delete;
   TSEPageControl& operator=(const TSEPageControl&) = delete;
 
-  // Reads the description from the group-0 entry of that name; a missing
-  // entry is told in a message box and leaves the wizard without pages. A
-  // colour that is not an integer raises EConversionError.
-  void LoadConfig(const std::string& entryName);
+  // Reads the description from the group-0 entry of that name. A missing
+  // entry leaves the wizard without pages and comes back as the text to tell
+  // (with kMissingFileCaption). A colour that is not an integer raises
+  // EConversionError.
+  [[nodiscard]] TStatus LoadConfig(const std::string& entryName);
   // Reads the description from its text.
   void LoadConfigText(const TBytes& text);
   // Adds a page built from a layout entry, its controls hidden; the first
-  // page added is shown at once.
+  // page added is shown at once. A missing layout is told in a message box
+  // and makes an empty page.
   void AddPage(const std::string& layoutEntry);
   // Makes a page current and sets the buttons for it; an index outside the
   // pages changes nothing.

@@ -1,6 +1,6 @@
 #include "wizard/SetupThreadWorker.h"
 
-#include "script/SetupThread.h"
+#include "runtime/SetupThread.h"
 
 namespace tailpack {
 

@@ -10,7 +10,7 @@
 #include "archive/PakTestSupport.h"
 #include "archive/Verification.h"
 #include "base/Bytes.h"
-#include "setup/Uninstaller.h"
+#include "runtime/Uninstaller.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {

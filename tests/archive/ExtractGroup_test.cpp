@@ -7,12 +7,12 @@
 
 #include "archive/Pak.h"
 #include "archive/PakTestSupport.h"
-#include "base/FileHelpers.h"
 #include "base/Text.h"
 #include "support/FaultyFileSystem.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/Links.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {
@@ -51,7 +51,7 @@ TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
   TFileSystemOverride use(counting);
   TPak pak;
   ASSERT_NO_FATAL_FAILURE(Open(pak));
-  test::TProgressCapture progress;
+  test::TProgressCapture progress(pak);
   TStatus status = pak.ExtractGroup(Out(), 1);
   ASSERT_TRUE(status.Ok()) << status.Message();
 
@@ -87,7 +87,7 @@ TEST_F(ExtractGroupTest, UnsafeNameRefusesTheWholeGroup) {
     recorder_.Events.clear();
     TPak pak;
     ASSERT_NO_FATAL_FAILURE(Open(pak));
-    test::TProgressCapture progress;
+    test::TProgressCapture progress(pak);
     TStatus status = pak.ExtractGroup(Out(), 1);
     EXPECT_FALSE(status.Ok());
     EXPECT_NE(status.Message().find(unsafe), std::string::npos) << status.Message();
@@ -108,7 +108,7 @@ TEST_F(ExtractGroupTest, DamagedEntryStopsWithoutLeavingAFile) {
   test::FlipByte(Archive(), offset + 10);
   TPak pak;
   ASSERT_NO_FATAL_FAILURE(Open(pak));
-  test::TProgressCapture progress;
+  test::TProgressCapture progress(pak);
   TStatus status = pak.ExtractGroup(Out(), 1);
   EXPECT_FALSE(status.Ok());
   EXPECT_NE(status.Message().find("Sub\\Deeper\\b.bin"), std::string::npos) << status.Message();

@@ -122,7 +122,7 @@ TEST_F(PakLargeTest, ExtractGroupCopiesALargeEntryIntoFoldersItCreates) {
   ASSERT_TRUE(pak.Create(Archive()));
   test::TRecordingRecorder recorder;
   pak.SetRecorder(&recorder);
-  test::TProgressCapture progress;
+  test::TProgressCapture progress(pak);
   const std::string out = temp_ / "out";
   TStatus status = pak.ExtractGroup(out, 1);
   ASSERT_TRUE(status.Ok()) << status.Message();
@@ -171,7 +171,7 @@ TEST_F(ExtractLargeFileTest, CopiesWholeChunksAndOneLastPartialChunk) {
     TFileSystemOverride use(faulty);
     TPak pak;
     ASSERT_TRUE(pak.Create(archive));
-    test::TProgressCapture progress;
+    test::TProgressCapture progress(pak);
     const std::string target = temp_ / "big.out";
     TStatus status = pak.ExtractLargeFile(target, "big.bin", row.Size, 0);
     ASSERT_TRUE(status.Ok()) << status.Message();

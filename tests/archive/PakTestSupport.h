@@ -11,9 +11,9 @@
 #include "archive/Pak.h"
 #include "base/Bytes.h"
 #include "base/InstallRecorder.h"
-#include "base/ProgressChannel.h"
+#include "base/ProgressReporter.h"
 #include "platform/Platform.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack::test {
 
@@ -94,21 +94,17 @@ inline uint64_t RecordFieldOffset(const std::string& path, uint32_t index, TReco
   return offset + 2 + pak.Files()[index].Name.size() + static_cast<uint32_t>(field);
 }
 
-// Captures status lines and counts progress steps while it lives.
-class TProgressCapture {
+// Captures the status lines and counts the progress steps a pak reports.
+class TProgressCapture final : public IProgressReporter {
  public:
-  TProgressCapture() {
-    Progress().AttachControls(true, true, false);
-    Progress().ResetSteps();
-    Progress().SetStatusObserver([this](const std::u16string& text) { Lines.push_back(text); });
-  }
-  ~TProgressCapture() {
-    Progress().SetStatusObserver(nullptr);
-    Progress().AttachControls(false, false, false);
-    Progress().ResetSteps();
-  }
-  uint32_t Steps() { return Progress().StepCount(); }
+  explicit TProgressCapture(TPak& pak) { pak.SetProgress(this); }
+  void SetStatusText(const std::u16string& text) override { Lines.push_back(text); }
+  void StepProgress(bool) override { ++steps_; }
+  uint32_t Steps() const { return steps_; }
   std::vector<std::u16string> Lines;
+
+ private:
+  uint32_t steps_ = 0;
 };
 
 // Keeps what an installation reports, in order, as "file:" and "folder:" lines.

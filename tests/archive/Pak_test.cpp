@@ -5,9 +5,9 @@
 #include "archive/PakTestSupport.h"
 #include "archive/Zlib.h"
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

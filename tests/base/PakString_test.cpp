@@ -2,30 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Platform.h"
-#include "support/TempFolder.h"
+#include "base/BufferManager.h"
 
 namespace tailpack {
 namespace {
 
-using test::TempFolderTest;
-
-TEST_F(TempFolderTest, PakStringsRoundTripThroughAFile) {
-  std::string path = temp_ / "strings.bin";
-  {
-    auto file = Files().Open(path, TFileMode::CreateAlways);
-    ASSERT_TRUE(file);
-    EXPECT_FALSE(WritePakString(*file, "SetupInfo"));
-    EXPECT_FALSE(WritePakString(*file, ""));
-    EXPECT_FALSE(WritePakString(*file, std::string(300, '\xE9')));
-  }
-  EXPECT_EQ(test::ReadFile(path).size(), 2u + 9 + 2 + 2 + 300);
-  auto file = Files().Open(path, TFileMode::OpenRead);
-  ASSERT_TRUE(file);
-  EXPECT_EQ(ReadPakString(*file), "SetupInfo");
-  EXPECT_EQ(ReadPakString(*file), "");  // length 0 consumes its two bytes
-  EXPECT_EQ(ReadPakString(*file), std::string(300, '\xE9'));
-  EXPECT_EQ(ReadPakString(*file), "");  // end of file
+// What the writers append, the buffer manager reads back.
+TEST(PakString, RoundTripsThroughTheBufferManager) {
+  TBytes bytes;
+  AppendPakString(bytes, "SetupInfo");
+  AppendPakString(bytes, "");
+  AppendPakString(bytes, std::string(300, '\xE9'));
+  EXPECT_EQ(bytes.size(), 2u + 9 + 2 + 2 + 300);
+  TBufferManager reader(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  EXPECT_EQ(reader.ReadString(), "SetupInfo");
+  EXPECT_EQ(reader.ReadString(), "");  // length 0 consumes its two bytes
+  EXPECT_EQ(reader.ReadString(), std::string(300, '\xE9'));
+  EXPECT_EQ(reader.ReadString(), "");  // end of the bytes
 }
 
 TEST(PakString, LengthIsLittleEndianAndKeepsTheLow16Bits) {

@@ -5,14 +5,14 @@
 #include <thread>
 
 #include "archive/Pak.h"
-#include "base/FileHelpers.h"
 #include "builder/SetupPlan.h"
 #include "builder/SetupWriter.h"
 #include "platform/Platform.h"
 #include "script/CompLines.h"
-#include "setup/SetupInfo.h"
+#include "setupinfo/SetupInfo.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {
@@ -198,6 +198,8 @@ TEST_F(SetupBuildTest, WhatTheFormatCannotHoldIsAnErrorOfItsLine) {
        "the uninstaller's file name is 65,544 bytes long"},
       {"65,536 lines", manyLines, 65536, "at most 65,535 lines"},
       {"an entry of 4 GiB", "name A\nfile huge.bin\n", 2, "\"huge.bin\" is 4,294,967,296 bytes"},
+      {"a data archive password of 42 characters", "name A\nzrpupdate huge.bin " + std::string(42, 'p') + " data.zrp\n",
+       2, "the password is longer than 41 characters"},
   };
   WriteSparseFile(temp_ / "huge.bin", 0x100000000ull);
   for (const TCase& c : cases) {

@@ -4,11 +4,11 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "platform/Platform.h"
 #include "support/FaultyFileSystem.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

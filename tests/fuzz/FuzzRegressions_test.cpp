@@ -11,7 +11,7 @@
 #include "platform/Platform.h"
 #include "support/Fixtures.h"
 #include "support/TempFolder.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 namespace {

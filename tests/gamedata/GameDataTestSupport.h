@@ -24,16 +24,16 @@ class TTestUpdateHost final : public IUpdateHost {
   explicit TTestUpdateHost(std::string installDir) : installDir_(std::move(installDir)) {}
 
   std::string InstallDir() override { return installDir_; }
-  std::u16string LanguageString(uint16_t number) override {
-    switch (number) {
-      case kStringAddingFiles:
+  std::u16string LanguageString(TStringId id) override {
+    switch (id) {
+      case TStringId::ItemProgress:
         return u"<%ZRPNAME%>: <%FNUM%> of <%FTOTAL%>";
-      case kStringSaving:
+      case TStringId::SavingArchive:
         return u"Saving <%ZRPNAME%>";
-      case kStringOpening:
+      case TStringId::OpeningArchive:
         return u"Opening <%ZRPNAME%>";
       default:
-        return u"NOT FOUND " + Wide(std::to_string(number));
+        return u"NOT FOUND " + Wide(std::to_string(static_cast<uint16_t>(id)));
     }
   }
   void SetStatusText(const std::u16string& text) override { StatusLines.push_back(WideToAnsi(text)); }

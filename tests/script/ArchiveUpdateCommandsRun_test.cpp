@@ -8,8 +8,8 @@
 #include "gamedata/EmptyArchives.h"
 #include "gamedata/GameDataTestSupport.h"
 #include "gamedata/VfsTestSupport.h"
+#include "runtime/SetupThread.h"
 #include "script/RunFixture.h"
-#include "script/SetupThread.h"
 #include "uninstall/Cipher.h"
 #include "uninstall/CipherKeys.h"
 

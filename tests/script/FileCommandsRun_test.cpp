@@ -7,11 +7,11 @@
 
 #include "base/Errors.h"
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "script/RunFixture.h"
 #include "support/FaultyFileSystem.h"
 #include "support/Links.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {
@@ -152,7 +152,7 @@ TEST_F(FileCommandsRunTest, AGroupThatCannotBeInstalledEndsTheRunAsFailed) {
     EXPECT_TRUE(runtime.ScriptAborted);
     EXPECT_TRUE(runtime.InstallFailed);
     EXPECT_EQ(runtime.CompletionExitCode(), kExitInstallationAborted);
-    EXPECT_EQ(Progress().TakeFileLabel(), runtime.GetString(23));
+    EXPECT_EQ(Progress().TakeFileLabel(), runtime.GetString(TStringId::FailureText));
     auto shown = answers_.Shown();
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(Text(shown.back().Caption), "Error");

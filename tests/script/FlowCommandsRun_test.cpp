@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
+#include "runtime/SetupThread.h"
 #include "script/RunFixture.h"
-#include "script/SetupThread.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

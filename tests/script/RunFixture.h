@@ -13,14 +13,14 @@
 #include "base/ProgressChannel.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
+#include "runtime/SetupRuntime.h"
 #include "script/CommandList.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupRuntime.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "setupinfo/RegistryRoots.h"
 #include "support/Fixtures.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
-#include "ui/headless/HeadlessMessageBoxes.h"
+#include "system/HeadlessMessageBoxes.h"
 
 namespace tailpack::test {
 

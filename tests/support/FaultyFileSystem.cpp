@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 
 namespace tailpack::test {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/FileHelpers.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack::test {
 namespace {

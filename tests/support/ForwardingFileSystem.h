@@ -6,8 +6,8 @@
 #include <memory>
 #include <utility>
 
-#include "base/Text.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCase.h"
 
 namespace tailpack::test {
 

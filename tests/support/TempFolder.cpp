@@ -1,7 +1,7 @@
 #include "support/TempFolder.h"
 
-#include "base/FileHelpers.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack::test {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "support/TempFolder.h"
 #include "ui/headless/HeadlessControls.h"
 #include "ui/headless/PictureHeader.h"

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/FileHelpers.h"
 #include "platform/Platform.h"
-#include "setup/PathVariables.h"
+#include "setupinfo/PathVariables.h"
 #include "support/TempFolder.h"
+#include "system/FileHelpers.h"
 #include "uninstall/Cipher.h"
 #include "uninstall/CipherKeys.h"
 

@@ -9,11 +9,10 @@
 #include <algorithm>
 
 #include "base/ExitCodes.h"
-#include "base/PrivateTempFolder.h"
 #include "platform/TextCodec.h"
 #include "script/CommandList.h"
-#include "setup/RegistryRoots.h"
-#include "support/Links.h"
+#include "setupinfo/RegistryRoots.h"
+#include "system/PrivateTempFolder.h"
 #include "wizard/GradGauge.h"
 #include "wizard/SetupThreadWorker.h"
 #include "wizard/WizardFixture.h"
@@ -276,61 +275,6 @@ TEST_F(UninstallRunTest, ADamagedLogRemovesWhatItListsAndKeepsTheLogAndTheRegist
   EXPECT_EQ(shown[0].Text.substr(0, 34), u"Error: install log is damaged. Onl");
   EXPECT_EQ(runtime_.CompletionExitCode(), kExitInstallationAborted);
   EXPECT_EQ(CurrentType(), TPageType::Finish);
-}
-
-TEST_F(UninstallRunTest, ARegistryRecordWithoutAValueNameRemovesTheDefaultValue) {
-  {
-    auto key = Registry().OpenKey(kRootCurrentUser, TestKey(), TRegistryAccess::CreateIfMissing);
-    ASSERT_TRUE(key);
-    ASSERT_TRUE(key->WriteString("", "default"));
-    ASSERT_TRUE(key->WriteString("Named", "kept"));
-  }
-  // Two fields: the key's default value. One field names no key: nothing.
-  runtime_.UninstallList.RegistryValues = {"\"HKCU\" \"" + TestKey() + "\"", "\"HKCU\""};
-  MakeUninstaller();
-  ASSERT_TRUE(Next());
-  auto values = Registry().OpenKey(kRootCurrentUser, TestKey(), TRegistryAccess::ReadOnly);
-  ASSERT_TRUE(values);
-  EXPECT_FALSE(values->ReadString(""));
-  EXPECT_EQ(values->ReadString("Named"), "kept");
-  values.reset();
-  Registry().DeleteKey(kRootCurrentUser, TestKey());
-}
-
-// A folder link planted in the installation folder after the installation:
-// the logged files and folders "below" it are really elsewhere and stay; the
-// link itself, where a logged folder was, goes.
-TEST_F(UninstallRunTest, NothingIsRemovedThroughALinkPlantedInTheInstallation) {
-  const std::string app = runtime_.SetupInfo.Info.InstallDir;
-  const std::string outside = temp_ / "outside";
-  ASSERT_TRUE(Files().CreateFolder(app));
-  ASSERT_TRUE(Files().CreateFolder(outside));
-  ASSERT_TRUE(Files().CreateFolder(outside + "\\sub"));
-  test::WriteFile(outside + "\\f1.bin", std::string("keep"));
-  test::WriteFile(app + "a.txt", std::string("x"));
-  if (!test::MakeLink(app + "bin", outside, true))
-    GTEST_SKIP() << "this system cannot make links that report themselves as such";
-  TUninstallList& list = runtime_.UninstallList;
-  list.Files = {"$INSTDIR\\a.txt", "$INSTDIR\\bin\\f1.bin"};
-  list.Folders = {app + "bin", app + "bin\\sub"};
-  MakeUninstaller();
-  ASSERT_TRUE(Next());
-  EXPECT_FALSE(Files().Exists(app + "a.txt"));
-  EXPECT_EQ(BytesToString(test::ReadFile(outside + "\\f1.bin")), "keep");
-  EXPECT_TRUE(Files().FolderExists(outside + "\\sub"));
-  EXPECT_FALSE(Files().Exists(app + "bin"));
-}
-
-TEST_F(UninstallRunTest, ItemsBelowOnePercentAreNotShown) {
-  for (int i = 0; i < 150; ++i) runtime_.UninstallList.Files.push_back("$INSTDIR\\none" + std::to_string(i));
-  MakeUninstaller();
-  ASSERT_TRUE(Next());
-  const auto& texts = Control("patching_statuslabel").State.TextHistory;
-  ASSERT_EQ(texts.size(), 150u);
-  EXPECT_EQ(texts[0], u"Status: 0 of 150 items remaining");
-  EXPECT_EQ(texts[1], u"[] 2 of 150");
-  EXPECT_EQ(texts.back(), u"[] 150 of 150");
-  EXPECT_EQ(Steps(Control("patching_progressbar")).front(), 2);
 }
 
 struct TFinaliserCase {

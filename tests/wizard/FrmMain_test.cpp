@@ -10,11 +10,11 @@
 #include <map>
 
 #include "base/ExitCodes.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "support/ForwardingFileSystem.h"
+#include "system/FileHelpers.h"
 #include "wizard/DebugDump.h"
 #include "wizard/WizardFixture.h"
 
@@ -121,6 +121,15 @@ TEST_F(FrmMainTest, TheUninstallerTitleAndAControlOfTheWrongKindIsNotTaken) {
   EXPECT_EQ(window_->Caption, u" Demo Uninstall");
   EXPECT_EQ(wizard_->Named().FinishTextLabel, nullptr);
   EXPECT_EQ(wizard_->Named().PatchStatusLabel, &Control("patching_statuslabel"));
+}
+
+TEST_F(FrmMainTest, AMissingPageDescriptionIsToldAndLeavesTheWizardWithoutPages) {
+  UseArchive({});
+  MakeWizard();
+  auto shown = boxes_.Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].Text, u"Error File Missing: Pages.txt");
+  EXPECT_EQ(shown[0].Caption, u"Missing File");
 }
 
 TEST_F(FrmMainTest, OneLanguageHidesTheLanguageButton) {

@@ -29,7 +29,8 @@ class SEPageControlTest : public test::WizardTest {
     layouts.push_back(TextEntry("Pages.txt", description));
     UseArchive(layouts);
     pages_ = std::make_unique<TSEPageControl>(runtime_, Back(), area_, Language(), Cancel(), NextButton());
-    pages_->LoadConfig("Pages.txt");
+    TStatus loaded = pages_->LoadConfig("Pages.txt");
+    EXPECT_TRUE(loaded) << loaded.Message();
     return *pages_;
   }
   // Buttons as a fresh window has them.
@@ -92,14 +93,24 @@ TEST_F(SEPageControlTest, ColourSettings) {
   }
 }
 
-TEST_F(SEPageControlTest, AMissingDescriptionIsToldAndMakesNoPages) {
+TEST_F(SEPageControlTest, AMissingDescriptionComesBackToTellAndMakesNoPages) {
   UseArchive({});
   TSEPageControl pages(runtime_, Back(), area_, Language(), Cancel(), NextButton());
-  pages.LoadConfig("Pages.txt");
+  TStatus loaded = pages.LoadConfig("Pages.txt");
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(loaded.Message(), "Error File Missing: Pages.txt");
   EXPECT_EQ(pages.PageCount(), 0u);
+  EXPECT_TRUE(boxes_.Shown().empty());  // the wizard tells it
+}
+
+TEST_F(SEPageControlTest, AMissingLayoutIsToldAndMakesAnEmptyPage) {
+  TSEPageControl& pages = Load("[pages]\na.txt\nmissing.txt\n[pagetypes]\nwelcome\nfinish\n",
+                               {TextEntry("a.txt", "[a]\ntype=TLabel\n")});
+  EXPECT_EQ(pages.PageCount(), 2u);
+  EXPECT_TRUE(pages.PageList[1]->Controls().empty());
   auto shown = boxes_.Shown();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].Text, u"Error File Missing: Pages.txt");
+  EXPECT_EQ(shown[0].Text, u"Error File Missing: |missing.txt|");
   EXPECT_EQ(shown[0].Caption, u"Missing File");
 }
 

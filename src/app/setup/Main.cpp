@@ -4,7 +4,7 @@
 #include "platform/ProcessSecurity.h"
 #include "platform/ProgramArguments.h"
 #include "platform/TextCodec.h"
-#include "setup/Startup.h"
+#include "runtime/Startup.h"
 #include "ui/SetupUserInterface.h"
 
 int main(int argc, char** argv) {

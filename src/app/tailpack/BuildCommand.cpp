@@ -9,13 +9,13 @@
 #include "CLI/CLI.hpp"
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
 #include "builder/SetupPlan.h"
 #include "builder/SetupWriter.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/Terminal.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

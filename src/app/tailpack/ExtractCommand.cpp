@@ -12,12 +12,12 @@
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
 #include "base/Errors.h"
-#include "base/FileHelpers.h"
-#include "base/ProgressChannel.h"
+#include "base/ProgressReporter.h"
 #include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/Terminal.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 
@@ -29,15 +29,15 @@ struct TExtractOptions {
   std::optional<uint16_t> Group;
 };
 
-// Removes the status observer however the command ends.
-class TStatusObserverScope {
+// Shows the status lines of an extraction on the terminal's status line.
+class TStatusLineReporter final : public IProgressReporter {
  public:
-  explicit TStatusObserverScope(std::function<void(const std::u16string&)> observer) {
-    Progress().SetStatusObserver(std::move(observer));
-  }
-  ~TStatusObserverScope() { Progress().SetStatusObserver(nullptr); }
-  TStatusObserverScope(const TStatusObserverScope&) = delete;
-  TStatusObserverScope& operator=(const TStatusObserverScope&) = delete;
+  explicit TStatusLineReporter(TTerminalStatus& status) : status_(status) {}
+  void SetStatusText(const std::u16string& text) override { status_.Show(Utf16ToUtf8(text)); }
+  void StepProgress(bool) override {}
+
+ private:
+  TTerminalStatus& status_;
 };
 
 // The extraction of a group stopped on a stream that cannot be inflated; the
@@ -96,7 +96,8 @@ int RunExtract(const TExtractOptions& options) {
   }
 
   TTerminalStatus status(IsTerminal(TStandardStream::Output));
-  TStatusObserverScope observer([&status](const std::u16string& text) { status.Show(Utf16ToUtf8(text)); });
+  TStatusLineReporter reporter(status);
+  pak.SetProgress(&reporter);
   pak.SetStatusTemplate([] { return std::u16string(u"Extracting <%FILENAME%>"); });
   uint32_t extracted = 0;
   for (uint16_t group : groups) {

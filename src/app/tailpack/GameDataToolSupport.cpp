@@ -2,9 +2,9 @@
 
 #include "app/tailpack/ToolSupport.h"
 #include "archive/EntryName.h"
-#include "base/FileHelpers.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

@@ -8,6 +8,7 @@
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
 #include "archive/Pak.h"
+#include "archive/SetupEntryNames.h"
 #include "base/Numbers.h"
 #include "script/CommandList.h"
 #include "script/CompLines.h"
@@ -58,7 +59,7 @@ int RunScript(const TScriptOptions& options) {
   TPak pak;
   if (int code = OpenArchive(options.Archive, pak); code != kToolExitSuccess) return code;
   uint32_t size = 0;
-  auto bytes = pak.FindFile("CompiledLines", 0, size);
+  auto bytes = pak.FindFile(kCompiledLinesEntry, 0, size);
   if (!bytes) {
     PrintError("the archive has no intact \"CompiledLines\" entry");
     return kToolExitUnreadable;

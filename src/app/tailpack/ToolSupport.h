@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 

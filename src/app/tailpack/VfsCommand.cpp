@@ -9,7 +9,6 @@
 #include "app/tailpack/GameDataToolSupport.h"
 #include "app/tailpack/ToolSupport.h"
 #include "archive/EntryName.h"
-#include "base/FileHelpers.h"
 #include "base/Numbers.h"
 #include "gamedata/DosDate.h"
 #include "gamedata/EmptyArchives.h"
@@ -18,6 +17,7 @@
 #include "gamedata/VfsJournal.h"
 #include "gamedata/VfsTree.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 

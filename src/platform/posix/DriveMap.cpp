@@ -9,6 +9,7 @@
 
 #include "base/Text.h"
 #include "platform/HostPaths.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "platform/posix/FolderListings.h"
 

@@ -21,10 +21,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/Descriptor.h"
-#include "base/Text.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/DriveMap.h"
 #include "platform/posix/FolderListings.h"
 

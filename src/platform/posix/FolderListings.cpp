@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/posix/DriveMap.h"
 
 namespace tailpack::posix {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Text.h"
+#include "platform/TextCase.h"
 
 namespace tailpack::posix {
 

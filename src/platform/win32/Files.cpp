@@ -10,8 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/PrivateFolderSecurity.h"
 #include "platform/win32/WideText.h"

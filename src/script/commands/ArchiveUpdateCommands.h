@@ -12,34 +12,39 @@ namespace tailpack {
 class TZRPUpdateCommand final : public TCommandClass {
  public:
   TZRPUpdateCommand() : TCommandClass("zrpupdate", 3) {}
-  bool Compile(TCompiler& compiler, int32_t row) override;
   uint8_t FileKind() const override { return 2; }
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  // Lines naming the same data archive share one group.
+  std::optional<size_t> GroupNameParameter() const override { return 2; }
+  std::optional<size_t> EncipheredParameter() const override { return 1; }
+  std::optional<size_t> PasswordParameter() const override { return 1; }
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 class TZRPOfficialCommand final : public TCommandClass {
  public:
   TZRPOfficialCommand() : TCommandClass("zrpofficial", 3) {}
-  bool Compile(TCompiler& compiler, int32_t row) override;
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  // The confirmation word.
+  std::optional<size_t> EncipheredParameter() const override { return 1; }
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 class TDuplicateEntryCommand final : public TCommandClass {
  public:
   TDuplicateEntryCommand() : TCommandClass("duplicateentry", 3) {}
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 class TVFSUpdateCommand final : public TCommandClass {
  public:
   TVFSUpdateCommand() : TCommandClass("vfsupdate", 2) {}
-  bool Compile(TCompiler& compiler, int32_t row) override;
   uint8_t FileKind() const override { return 2; }
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  // Lines naming the same VFS archive share one group.
+  std::optional<size_t> GroupNameParameter() const override { return 1; }
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 // Saves and closes the VFS archive that the last "vfsupdate" line left open,
 // at the end of a run; a failure is told and marks the run failed.
-void CloseOpenVfsArchive(TSetupRuntime& runtime);
+void CloseOpenVfsArchive(TRunState& runtime);
 
 }  // namespace tailpack

@@ -1,31 +1,24 @@
 #include "script/commands/FileCommands.h"
 
-#include "base/FileHelpers.h"
-#include "base/PathSafety.h"
 #include "base/ProgressChannel.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "script/commands/CompileSupport.h"
+#include "script/RunState.h"
 #include "script/commands/RunSupport.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
+#include "system/PathSafety.h"
 
 namespace tailpack {
-
-bool TFileCommand::Compile(TCompiler& compiler, int32_t row) {
-  if (!HasMinParams(compiler, row)) return false;
-  CompileDataGroup(compiler, row, "");
-  return true;
-}
 
 namespace {
 
 // The eight-parameter "file" line's registry test: the string value compared
 // exactly with the expected data, turned round by a negate flag of "0",
 // "false" or "f". Opening creates a missing key, as every registry command does.
-bool RegistryConditionHolds(TSetupRuntime& runtime, const TCompLine& line) {
+bool RegistryConditionHolds(TRunState& runtime, const TCompLine& line) {
   SelectRootKey(runtime, Param(line, 2));
   bool equal = false;
   if (runtime.Registry.OpenKey(Param(line, 3), true)) {
@@ -40,14 +33,14 @@ bool RegistryConditionHolds(TSetupRuntime& runtime, const TCompLine& line) {
 // The folder below which writing a file must pass through no link: the
 // installation folder when the file lies in it (a link planted there must not
 // carry the installation elsewhere), else the file's own folder.
-std::string InstallWorkingFolder(const TSetupRuntime& runtime, const std::string& file) {
+std::string InstallWorkingFolder(const TRunState& runtime, const std::string& file) {
   return WorkingFolderOf(file, {runtime.SetupInfo.Info.InstallDir});
 }
 
 // Extracts a group; a group that cannot be installed completely ends the run,
 // so no missing or damaged file is ever reported as installed.
-void ExtractGroupOrAbort(TSetupRuntime& runtime, const std::string& folder, uint16_t group) {
-  runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(18); });
+void ExtractGroupOrAbort(TRunState& runtime, const std::string& folder, uint16_t group) {
+  runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(TStringId::Extracting); });
   runtime.Pak.SetRecorder(&runtime.UninstallList);
   // A group extracted into the installation folder, or below it, must not
   // pass through a link anywhere below the installation folder; one sent
@@ -59,7 +52,7 @@ void ExtractGroupOrAbort(TSetupRuntime& runtime, const std::string& folder, uint
 
 }  // namespace
 
-void TFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TFileCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   const std::string& installDir = runtime.SetupInfo.Info.InstallDir;
   switch (line.ParamCount) {
@@ -85,23 +78,23 @@ void TFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
       return;
     }
     default:
-      ShowMessage("TFileCommand.SFXProcess - Param Count Invalid!!!", "Error");
+      ShowMessage(ParamCountComplaint(), "Error");
       return;
   }
 }
 
-void TDeleteCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TDeleteCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   if (line.Params.empty()) return;
   line.Params[0] = Expand(runtime, line.Params[0]);
   if (Files().FileExists(line.Params[0])) Files().Delete(line.Params[0]);
 }
 
-void TCopyFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TCopyFileCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   std::string source = Expand(runtime, ResolveCDDrive(Param(line, 0)));
   std::string destination = Expand(runtime, Param(line, 1));
-  runtime.Progress.SetStatusText(TLanguages::ReplaceText(runtime.GetString(17), u"<%FILENAME%>",
+  runtime.Progress.SetStatusText(TLanguages::ReplaceText(runtime.GetString(TStringId::CopyingFile), u"<%FILENAME%>",
                                                          AnsiToWide(ExtractFileName(source))));
   // A folder link planted in the installation folder would take the copy
   // (and the folders made for it) elsewhere: such a copy fails, silently as
@@ -113,7 +106,7 @@ void TCopyFileCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   runtime.UninstallList.AddFile(destination);
 }
 
-void TRenameCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TRenameCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   if (line.Params.size() < 2) return;
   line.Params[0] = Expand(runtime, line.Params[0]);
@@ -121,7 +114,7 @@ void TRenameCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   if (Files().FileExists(line.Params[0])) Files().Rename(line.Params[0], line.Params[1]);
 }
 
-void TCreateDirectoryCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TCreateDirectoryCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   std::string folder = Expand(runtime, Param(line, 0));
   CreateFolderChain(folder, &runtime.UninstallList);
@@ -130,7 +123,7 @@ void TCreateDirectoryCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   runtime.UninstallList.AddFolder(folder);
 }
 
-void TRMDirCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TRMDirCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   std::string folder = Expand(runtime, Param(line, 0));
   // DeleteTree refuses what must never go: a relative or empty text (a

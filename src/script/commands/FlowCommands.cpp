@@ -4,41 +4,21 @@
 #include "base/ProgressChannel.h"
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
-#include "script/commands/CompileSupport.h"
+#include "script/RunState.h"
 #include "script/commands/RunSupport.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
-
-bool TGotoCommand::Compile(TCompiler& compiler, int32_t row) {
-  if (!HasMinParams(compiler, row)) return false;
-  TCompLine& line = LineOf(compiler, row);
-  if (line.CommandIndex == 1) compiler.ResolveLabel(line, 0, false);
-  return true;
-}
-
-bool TIfFileExistsCommand::Compile(TCompiler& compiler, int32_t row) {
-  if (!HasMinParams(compiler, row)) return false;
-  ResolveLabels(compiler, row, {1, 2});
-  return true;
-}
-
-bool TMessageBoxCommand::Compile(TCompiler& compiler, int32_t row) {
-  if (!HasMinParams(compiler, row)) return false;
-  ResolveLabels(compiler, row, {2, 3});
-  return true;
-}
 
 // Jumps work through CurrentRow: the walk adds one before every step, so
 // setting it to a label's row runs the line after the label next.
 
-void TGotoCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TGotoCommand::SFXProcess(TRunState& runtime, int32_t row) {
   int32_t target = StrToIntOrMinus1(Param(RunLine(runtime, row), 0));
   if (target >= 0) runtime.CurrentRow = target;
 }
 
-void TIfFileExistsCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TIfFileExistsCommand::SFXProcess(TRunState& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   int32_t foundTarget = StrToIntOrMinus1(Param(line, 1));
   int32_t missingTarget = StrToIntOrMinus1(Param(line, 2));
@@ -49,7 +29,7 @@ void TIfFileExistsCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   else if (!exists && missingTarget >= 0) runtime.CurrentRow = missingTarget;
 }
 
-void TMessageBoxCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TMessageBoxCommand::SFXProcess(TRunState& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   int32_t okTarget = StrToIntOrMinus1(Param(line, 2));
   int32_t cancelTarget = StrToIntOrMinus1(Param(line, 3));
@@ -66,12 +46,12 @@ void TMessageBoxCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   }
 }
 
-void TMessageCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TMessageCommand::SFXProcess(TRunState& runtime, int32_t row) {
   runtime.Progress.SetStatusText(runtime.Languages.Translate(AnsiToWide(Param(RunLine(runtime, row), 0))));
 }
 
-void TFailureCommand::SFXProcess(TSetupRuntime& runtime, int32_t) {
-  runtime.Progress.SetFileLabel(runtime.GetString(23));
+void TFailureCommand::SFXProcess(TRunState& runtime, int32_t) {
+  runtime.Progress.SetFileLabel(runtime.GetString(TStringId::FailureText));
   runtime.ScriptAborted = true;
 }
 

@@ -3,13 +3,13 @@
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "base/ProgressChannel.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupRuntime.h"
-#include "ui/MessageBoxes.h"
+#include "script/RunState.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "setupinfo/RegistryRoots.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 
@@ -19,7 +19,7 @@ const std::string kNoParameter;
 
 }  // namespace
 
-TCompLine& RunLine(TSetupRuntime& runtime, int32_t row) {
+TCompLine& RunLine(TRunState& runtime, int32_t row) {
   auto& lines = runtime.Script.Lines;
   if (row < 0 || static_cast<size_t>(row) >= lines.size())
     throw EListIndexError("Script row out of bounds (" + std::to_string(row) + ")");
@@ -31,7 +31,7 @@ const std::string& Param(const TCompLine& line, int32_t index) {
   return line.Params[static_cast<size_t>(index)];
 }
 
-std::string Expand(const TSetupRuntime& runtime, const std::string& text) {
+std::string Expand(const TRunState& runtime, const std::string& text) {
   return runtime.Variables.ExpandPathVars(text);
 }
 
@@ -54,21 +54,19 @@ uint16_t GroupNumber(const std::string& text) {
   return static_cast<uint16_t>(group);
 }
 
-void SelectRootKey(TSetupRuntime& runtime, const std::string& shortName) {
+void SelectRootKey(TRunState& runtime, const std::string& shortName) {
   runtime.Registry.SetRootKey(RootKeyHandle(RootKeyFromShortName(shortName)));
 }
 
-void AbortRun(TSetupRuntime& runtime, const std::string& message) {
+void AbortRun(TRunState& runtime, const std::string& message) {
   if (!message.empty()) ShowMessage(message, "Error", TMessageIcon::Error);
-  if (runtime.FailureMessage.empty()) runtime.FailureMessage = message;
-  runtime.Progress.SetFileLabel(runtime.GetString(23));
+  runtime.Progress.SetFileLabel(runtime.GetString(TStringId::FailureText));
   runtime.InstallFailed = true;
   runtime.ScriptAborted = true;
 }
 
-void ReportRunFailure(TSetupRuntime& runtime, const std::string& message) {
+void ReportRunFailure(TRunState& runtime, const std::string& message) {
   ShowMessage(message, "Error", TMessageIcon::Error);
-  if (runtime.FailureMessage.empty()) runtime.FailureMessage = message;
   runtime.InstallFailed = true;
 }
 

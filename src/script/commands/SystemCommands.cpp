@@ -1,13 +1,13 @@
 #include "script/commands/SystemCommands.h"
 
-#include "base/FileHelpers.h"
-#include "base/ShellHelpers.h"
 #include "platform/Platform.h"
+#include "script/RunState.h"
 #include "script/CompLines.h"
 #include "script/commands/RunSupport.h"
-#include "setup/RegistryAccessor.h"
-#include "setup/RegistryRoots.h"
-#include "setup/SetupRuntime.h"
+#include "setupinfo/RegistryAccessor.h"
+#include "setupinfo/RegistryRoots.h"
+#include "system/FileHelpers.h"
+#include "system/ShellHelpers.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {
@@ -33,14 +33,14 @@ bool WriteValue(TRegistryAccessor& registry, const std::string& key, const std::
 // A value the setup meant to write and could not is never passed over: the
 // user is told and the run ends as failed, while the script goes on. The
 // uninstall record is made regardless, so whatever did arrive is removed.
-void ReportUnwrittenValue(TSetupRuntime& runtime, const std::string& root, const std::string& key,
+void ReportUnwrittenValue(TRunState& runtime, const std::string& root, const std::string& key,
                           const std::string& name) {
   ReportRunFailure(runtime, "Cannot write the registry value \"" + name + "\" under \"" + root + "\\" + key + "\"");
 }
 
 }  // namespace
 
-void TWriteRegStrCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TWriteRegStrCommand::SFXProcess(TRunState& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   SelectRootKey(runtime, Param(line, 0));
   if (!WriteValue(runtime.Registry, Param(line, 1), Param(line, 2), Expand(runtime, Param(line, 3))))
@@ -49,7 +49,7 @@ void TWriteRegStrCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   runtime.UninstallList.AddRegistryValue(MakeRegistryLine(Param(line, 0), Param(line, 1), Param(line, 2), Param(line, 3)));
 }
 
-void TWriteRegStr_URLCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TWriteRegStr_URLCommand::SFXProcess(TRunState& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   const std::string& key = Param(line, 0);
   SelectRootKey(runtime, kClassesRootName);
@@ -69,7 +69,7 @@ void TWriteRegStr_URLCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   runtime.UninstallList.AddRegistryValue(MakeRegistryLine(kClassesRootName, key + "\\shell\\open\\command\\", "", ""));
 }
 
-void TCreateShortCutCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TCreateShortCutCommand::SFXProcess(TRunState& runtime, int32_t row) {
   const TCompLine& line = RunLine(runtime, row);
   std::string linkFile = Expand(runtime, Param(line, 0));
   std::string target = Expand(runtime, Param(line, 1));
@@ -81,7 +81,7 @@ void TCreateShortCutCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
   runtime.UninstallList.AddFile(linkFile);
 }
 
-void TExecuteCommand::SFXProcess(TSetupRuntime& runtime, int32_t row) {
+void TExecuteCommand::SFXProcess(TRunState& runtime, int32_t row) {
   TCompLine& line = RunLine(runtime, row);
   if (line.Params.empty()) return;
   line.Params[0] = Expand(runtime, line.Params[0]);

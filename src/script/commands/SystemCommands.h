@@ -9,25 +9,25 @@ namespace tailpack {
 class TWriteRegStrCommand final : public TCommandClass {
  public:
   TWriteRegStrCommand() : TCommandClass("writeregstr", 4) {}
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 class TWriteRegStr_URLCommand final : public TCommandClass {
  public:
   TWriteRegStr_URLCommand() : TCommandClass("writeregstr_url", 3) {}
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 class TCreateShortCutCommand final : public TCommandClass {
  public:
   TCreateShortCutCommand() : TCommandClass("createshortcut", 3) {}
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 class TExecuteCommand final : public TCommandClass {
  public:
   TExecuteCommand() : TCommandClass("execute", 1) {}
-  void SFXProcess(TSetupRuntime& runtime, int32_t row) override;
+  void SFXProcess(TRunState& runtime, int32_t row) override;
 };
 
 }  // namespace tailpack

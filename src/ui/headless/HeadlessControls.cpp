@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "base/FileHelpers.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
+#include "system/FileHelpers.h"
 #include "ui/headless/PictureHeader.h"
 #include "ui/headless/RichTextPlain.h"
 #include "wizard/GradGauge.h"

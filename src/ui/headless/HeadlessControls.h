@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Widgets.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 

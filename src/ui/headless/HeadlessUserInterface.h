@@ -3,17 +3,12 @@
 // window keeps its state in plain fields, message boxes are answered from the
 // scripted queue (TAILPACK_ANSWERS) and printed to standard error.
 
-#include <functional>
 #include <memory>
 
-#include "setup/WizardInterface.h"
+#include "runtime/WizardInterface.h"
+#include "wizard/WizardAssembly.h"
 
 namespace tailpack {
-
-class IScriptWorker;
-
-// Makes the worker thread of a run; the real setup thread by default.
-using TWorkerFactory = std::function<std::unique_ptr<IScriptWorker>(TSetupRuntime&)>;
 
 class THeadlessUserInterface final : public IUserInterface {
  public:

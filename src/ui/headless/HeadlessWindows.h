@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "setup/WizardInterface.h"
-#include "ui/Widgets.h"
+#include "runtime/WizardInterface.h"
 #include "ui/headless/HeadlessControls.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 

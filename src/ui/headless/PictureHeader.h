@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "base/Bytes.h"
-#include "ui/Widgets.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack {
 

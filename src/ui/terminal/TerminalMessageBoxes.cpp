@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "platform/TextCase.h"
 #include "ui/terminal/TerminalConsole.h"
 
 namespace tailpack {

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 

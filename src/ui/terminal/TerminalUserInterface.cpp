@@ -3,12 +3,10 @@
 #include <iostream>
 
 #include "platform/Terminal.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 #include "ui/terminal/TerminalConsole.h"
 #include "ui/terminal/TerminalMessageBoxes.h"
 #include "ui/terminal/TerminalWindows.h"
-#include "wizard/FrmMain.h"
-#include "wizard/SetupThreadWorker.h"
 
 namespace tailpack {
 
@@ -17,7 +15,7 @@ TTerminalUserInterface::TTerminalUserInterface(std::istream& in, std::ostream& o
     : console_(std::make_shared<TTerminalConsole>(in, out, liveOutput)),
       boxes_(std::make_unique<TTerminalMessageBoxes>(console_)),
       savedBoxes_(&MessageBoxes()),
-      workerFactory_(workerFactory ? std::move(workerFactory) : TWorkerFactory(MakeSetupThreadWorker)) {
+      workerFactory_(std::move(workerFactory)) {
   SetMessageBoxes(*boxes_);
 }
 
@@ -31,8 +29,8 @@ std::unique_ptr<IVerificationWindow> TTerminalUserInterface::CreateVerificationW
 }
 
 std::unique_ptr<IWizard> TTerminalUserInterface::CreateWizard(TSetupRuntime& runtime) {
-  return std::make_unique<TFrmMain>(runtime, std::make_unique<TTerminalWizardWindow>(console_),
-                                    std::make_unique<TTerminalDebugWindow>(console_), workerFactory_(runtime));
+  return AssembleWizard(runtime, std::make_unique<TTerminalWizardWindow>(console_),
+                        std::make_unique<TTerminalDebugWindow>(console_), workerFactory_);
 }
 
 }  // namespace tailpack

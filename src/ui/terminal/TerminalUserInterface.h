@@ -7,8 +7,8 @@
 #include <iosfwd>
 #include <memory>
 
-#include "setup/WizardInterface.h"
-#include "ui/headless/HeadlessUserInterface.h"
+#include "runtime/WizardInterface.h"
+#include "wizard/WizardAssembly.h"
 
 namespace tailpack {
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "base/Text.h"
+#include "platform/TextCase.h"
 #include "ui/WindowDesign.h"
 #include "ui/terminal/TerminalConsole.h"
 #include "wizard/GradGauge.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "setup/WizardInterface.h"
+#include "runtime/WizardInterface.h"
 #include "ui/headless/HeadlessWindows.h"
 
 namespace tailpack {

@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "ui/Widgets.h"
 #include "ui/win32/Win32Gdi.h"
 #include "ui/win32/Win32Window.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack::win32 {
 

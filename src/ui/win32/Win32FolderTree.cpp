@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/FileHelpers.h"
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
+#include "system/FileHelpers.h"
 #include "ui/win32/Win32PageArea.h"
 
 namespace tailpack::win32 {

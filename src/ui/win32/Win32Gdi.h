@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "ui/Widgets.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack::win32 {
 

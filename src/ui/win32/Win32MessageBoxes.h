@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 class THeadlessMessageBoxes;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "ui/win32/Win32Controls.h"
 
 namespace tailpack::win32 {

@@ -4,20 +4,19 @@
 #include <commctrl.h>
 
 #include "platform/win32/Com.h"
-#include "ui/MessageBoxes.h"
+#include "system/MessageBoxes.h"
 #include "ui/headless/HeadlessWindows.h"
 #include "ui/win32/GdiPlus.h"
 #include "ui/win32/Win32MessageBoxes.h"
 #include "ui/win32/Win32Windows.h"
 #include "ui/win32/Win32WizardWindow.h"
-#include "wizard/FrmMain.h"
-#include "wizard/SetupThreadWorker.h"
+#include "wizard/WizardAssembly.h"
 
 namespace tailpack::win32 {
 
 TWin32UserInterface::TWin32UserInterface(bool silent, TWorkerFactory workerFactory)
     : silent_(silent),
-      workerFactory_(workerFactory ? std::move(workerFactory) : TWorkerFactory(MakeSetupThreadWorker)),
+      workerFactory_(std::move(workerFactory)),
       boxes_(std::make_unique<TWin32MessageBoxes>()),
       savedBoxes_(&MessageBoxes()) {
   SetMessageBoxes(*boxes_);
@@ -51,11 +50,11 @@ std::unique_ptr<IVerificationWindow> TWin32UserInterface::CreateVerificationWind
 
 std::unique_ptr<IWizard> TWin32UserInterface::CreateWizard(TSetupRuntime& runtime) {
   if (silent_)
-    return std::make_unique<TFrmMain>(runtime, std::make_unique<THeadlessWizardWindow>(),
-                                      std::make_unique<THeadlessDebugWindow>(), workerFactory_(runtime));
+    return AssembleWizard(runtime, std::make_unique<THeadlessWizardWindow>(), std::make_unique<THeadlessDebugWindow>(),
+                          workerFactory_);
   auto window = std::make_unique<TWin32WizardWindow>(richEditClass_);
   auto debugWindow = std::make_unique<TWin32DebugWindow>(richEditClass_, window->Handle());
-  return std::make_unique<TFrmMain>(runtime, std::move(window), std::move(debugWindow), workerFactory_(runtime));
+  return AssembleWizard(runtime, std::move(window), std::move(debugWindow), workerFactory_);
 }
 
 }  // namespace tailpack::win32

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "setup/WizardInterface.h"
-#include "ui/MessageBoxes.h"
-#include "ui/headless/HeadlessUserInterface.h"
+#include "runtime/WizardInterface.h"
+#include "system/MessageBoxes.h"
+#include "wizard/WizardAssembly.h"
 
 namespace tailpack::win32 {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "setup/WizardInterface.h"
-#include "ui/Widgets.h"
+#include "runtime/WizardInterface.h"
 #include "ui/win32/Win32Gdi.h"
 #include "ui/win32/Win32Window.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack::win32 {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/Widgets.h"
 #include "ui/win32/Win32Gdi.h"
 #include "ui/win32/Win32PageArea.h"
 #include "ui/win32/Win32Window.h"
+#include "wizard/Widgets.h"
 
 namespace tailpack::win32 {
 

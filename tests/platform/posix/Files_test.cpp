@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <functional>
 
-#include "base/FileHelpers.h"
 #include "platform/HostPaths.h"
 #include "platform/Platform.h"
 #include "platform/posix/HostFixture.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 namespace {

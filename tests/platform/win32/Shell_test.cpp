@@ -9,8 +9,8 @@
 
 #include <functional>
 
-#include "base/Text.h"
 #include "platform/Platform.h"
+#include "platform/TextCase.h"
 #include "platform/win32/Com.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Wine.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Text.h"
+#include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/WideText.h"
 
