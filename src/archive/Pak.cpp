@@ -559,56 +559,36 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   return target.Finish(TDurability::WithTheRun);
 }
 
-TStatus TPak::ExtractEntry(uint32_t index, const std::string& target) {
+TStatus TPak::ExtractEntry(uint32_t index, const std::string& target, TEntryPrefetch* prefetch) {
   const TPakFile& entry = files_[index];
   if (entry.Size == 0) return WriteWholeFile(target, nullptr, 0, TDurability::WithTheRun);
-  // Made on the first bytes: a damaged entry never touches a file that is
-  // already there.
+  // Made on the first bytes, which come only once the stored bytes passed
+  // their check: a damaged entry never touches a file that is already there.
   std::optional<TWholeFileWriter> writer;
   uint64_t written = 0;
+  bool writing = true;
   auto write = [&](const uint8_t* data, size_t length) {
     if (!writer) writer.emplace(target);
     // Bytes past Size are counted by the inflater, never written.
     size_t keep = static_cast<size_t>(std::min<uint64_t>(length, entry.Size - written));
     written += keep;
-    return writer->Opened() && (keep == 0 || writer->Write(data, keep));
-  };
-  TEntryRead read = ReadEntry(entry, write, true);
-  if (read.Stopped) {
-    if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
-    return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
-  }
-  const std::string damaged = "The entry \"" + entry.Name + "\" is damaged: its data fails its check";
-  if (!read.Intact) return TStatus::Failure(damaged);
-  if (read.Length != entry.Size) {
-    ShowDecompSizeMessage(entry, read.Length);
-    return TStatus::Failure(damaged);
-  }
-  if (!writer) writer.emplace(target);  // bytes always came, Size being above 0; kept safe all the same
-  return writer->Finish(TDurability::WithTheRun);
-}
-
-TStatus TPak::ExtractStreamedEntry(uint32_t index, TEntryPrefetch& prefetch, const std::string& target) {
-  const TPakFile& entry = files_[index];
-  // As ExtractEntry: made on the first bytes, which come only once the
-  // stored bytes passed their check.
-  std::optional<TWholeFileWriter> writer;
-  uint64_t written = 0;
-  bool writing = true;
-  TEntryPrefetch::TOutcome outcome = prefetch.Receive(index, [&](const uint8_t* data, size_t length) {
-    if (!writer) writer.emplace(target);
-    // Bytes past Size are counted by the inflater, never written.
-    size_t keep = static_cast<size_t>(std::min<uint64_t>(length, entry.Size - written));
-    written += keep;
     writing = writing && writer->Opened() && (keep == 0 || writer->Write(data, keep));
-  });
-  if (outcome.Failure) std::rethrow_exception(outcome.Failure);
+    return writing;
+  };
+  TEntryCheck check;
+  if (prefetch) {
+    TEntryPrefetch::TOutcome outcome = prefetch->Receive(index, write);
+    if (outcome.Failure) std::rethrow_exception(outcome.Failure);
+    check = outcome.Check;
+  } else {
+    check = StreamEntry(index, write);
+  }
   if (!writing) {
     if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
     return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
   }
-  ShowCheckFailure(index, outcome.Check);
-  if (outcome.Check.Verdict != TEntryVerdict::Intact)
+  ShowCheckFailure(index, check);
+  if (check.Verdict != TEntryVerdict::Intact)
     return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
   if (!writer) writer.emplace(target);  // bytes always came, Size being above 0; kept safe all the same
   return writer->Finish(TDurability::WithTheRun);
@@ -655,7 +635,7 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
       if (entry.IsLarge()) return ExtractLargeFile(target, entry.Name, entry.Size, index);
       if (streamed) return ExtractEntry(index, target);
       streamed = true;
-      return ExtractStreamedEntry(index, prefetch, target);
+      return ExtractEntry(index, target, &prefetch);
     };
     if (recorder_) recorder_->AddFile(target);
     folders.Make(targetFolder);

@@ -276,10 +276,9 @@ class TPak {
   // inflated raises EDecompressionError, but only when its stored bytes pass
   // their check: a damaged entry simply is not intact.
   TEntryRead ReadEntry(const TPakFile& entry, const TByteSink& sink, bool checkFirst);
-  // Writes one entry below the large-entry limit to Target.
-  TStatus ExtractEntry(uint32_t index, const std::string& target);
-  // The same for an entry a prefetching reader streams.
-  TStatus ExtractStreamedEntry(uint32_t index, TEntryPrefetch& prefetch, const std::string& target);
+  // Writes one entry below the large-entry limit to Target, reading it here
+  // or receiving it from the prefetching reader that streams it.
+  TStatus ExtractEntry(uint32_t index, const std::string& target, TEntryPrefetch* prefetch = nullptr);
   uint64_t DataEnd() const;
   std::optional<TBytes> ReadRange(uint64_t offset, uint32_t length);
   bool StoredBytesInside(const TPakFile& entry) const;

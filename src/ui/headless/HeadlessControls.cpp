@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
 #include "system/FileHelpers.h"
+#include "ui/FolderTreeWalk.h"
 #include "ui/headless/PictureHeader.h"
 #include "ui/headless/RichTextPlain.h"
 #include "wizard/GradGauge.h"
@@ -143,26 +144,10 @@ void THeadlessFolderTree::List(TFolderNode& node) {
 }
 
 void THeadlessFolderTree::SelectPath(const std::string& folder) {
-  if (folder.size() < 3) return;
-  List(*computer_);
-  TFolderNode* node = nullptr;
-  for (auto& drive : computer_->Children)
-    if (SameTextAnsi(drive->Path, folder.substr(0, 3))) node = drive.get();
+  TFolderNode* node = DeepestFolderNode(
+      *computer_, folder, [this](TFolderNode& listed) { List(listed); },
+      [](const TFolderNode& child) { return child.Caption; });
   if (!node) return;
-  size_t start = 3;
-  while (start < folder.size()) {
-    size_t end = folder.find('\\', start);
-    if (end == std::string::npos) end = folder.size();
-    std::string component = folder.substr(start, end - start);
-    start = end + 1;
-    if (component.empty()) continue;
-    List(*node);
-    TFolderNode* next = nullptr;
-    for (auto& child : node->Children)
-      if (SameTextAnsi(child->Caption, component)) next = child.get();
-    if (!next) break;
-    node = next;
-  }
   // The tree opens the nodes above the one it selects.
   for (TFolderNode* parent = node->Parent; parent; parent = parent->Parent) parent->Expanded = true;
   selected_ = node;

@@ -10,6 +10,7 @@
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
+#include "ui/FolderTreeWalk.h"
 #include "ui/win32/Win32PageArea.h"
 
 namespace tailpack::win32 {
@@ -171,27 +172,10 @@ void TWin32FolderTree::Select(TNode& node) {
 }
 
 void TWin32FolderTree::SelectPath(const std::string& folder) {
-  if (folder.size() < 3) return;
-  List(*computer_);
-  TNode* node = nullptr;
-  for (auto& drive : computer_->Children)
-    if (SameTextAnsi(drive->Path, folder.substr(0, 3))) node = drive.get();
-  if (!node) return;
-  size_t start = 3;
-  while (start < folder.size()) {
-    size_t end = folder.find('\\', start);
-    if (end == std::string::npos) end = folder.size();
-    std::string component = folder.substr(start, end - start);
-    start = end + 1;
-    if (component.empty()) continue;
-    List(*node);
-    TNode* next = nullptr;
-    for (auto& child : node->Children)
-      if (SameTextAnsi(ExtractFileName(child->Path), component)) next = child.get();
-    if (!next) break;
-    node = next;
-  }
-  Select(*node);
+  TNode* node = DeepestFolderNode(
+      *computer_, folder, [this](TNode& listed) { List(listed); },
+      [](const TNode& child) { return ExtractFileName(child.Path); });
+  if (node) Select(*node);
 }
 
 std::string TWin32FolderTree::SelectedPath() const {
