@@ -166,8 +166,13 @@ uint32_t CpuSpeedFromCounter(uint64_t first, uint64_t second) {
 uint32_t CpuSpeedMHz() {
   // Without a counter there is nothing to measure; skip the second of sleeping.
   if (System().TimeStampCounter() == 0) return 0;
+  // Both readings of a measurement come from one processor's counter. Only
+  // this thread is pinned, and only while it measures: the rest of the run
+  // (and any program it starts) keeps every processor.
+  const TProcessorPin pin = System().PinThreadToFirstProcessor();
   uint32_t first = MeasureCpuSpeedOnce();
   uint32_t second = MeasureCpuSpeedOnce();
+  System().ReleaseProcessorPin(pin);
   return std::max(first, second);
 }
 

@@ -27,6 +27,12 @@ enum class TSystemMetric {
 };
 
 // Priorities as they were before a boost, to restore them afterwards.
+// The calling thread's processor affinity before a pin, to put back.
+struct TProcessorPin {
+  std::vector<uint64_t> PreviousMask;
+  bool Pinned = false;
+};
+
 struct TPriorityState {
   uint32_t ProcessClass = 0;
   int ThreadPriority = 0;
@@ -45,8 +51,11 @@ class ISystemInfo {
   // Real-time class and time-critical thread priority, as far as allowed.
   virtual TPriorityState RaisePriority() = 0;
   virtual void RestorePriority(const TPriorityState& state) = 0;
-  // Pins the process to the first processor; false when that failed.
-  virtual bool RestrictToFirstProcessor() = 0;
+  // Runs the calling thread alone on the first processor it may use, for
+  // readings of the time-stamp counter that must come from one processor.
+  // Only the thread: programs the setup starts inherit a process's affinity.
+  virtual TProcessorPin PinThreadToFirstProcessor() = 0;
+  virtual void ReleaseProcessorPin(const TProcessorPin& pin) = 0;
   virtual uint16_t DefaultLanguageId() = 0;
   // Milliseconds since some fixed point, wrapping at 2^32.
   virtual uint32_t TickCount() = 0;

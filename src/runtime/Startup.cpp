@@ -356,9 +356,10 @@ std::vector<std::u16string> SplitSetupCommandLine(std::u16string_view commandLin
 
 int RunSetupProgram(const std::vector<std::string>& arguments, IUserInterface& ui) {
   HardenProcess();
-  // The whole process, the worker thread started later included, runs on the
-  // first processor; a refusal changes nothing else.
-  System().RestrictToFirstProcessor();
+  // The process keeps every processor: verification and extraction inflate on
+  // more than one, and a program the setup starts inherits the process's
+  // affinity. Only the processor-speed reading of an error report pins its
+  // own thread for a moment.
   // The program keeps "." as its decimal separator whatever the user's
   // locale: its number texts never consult the locale.
   try {

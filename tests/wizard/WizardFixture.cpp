@@ -58,7 +58,8 @@ class TPlatformStandIns::TSystem final : public ISystemInfo {
   uint64_t TimeStampCounter() override { return inner_.TimeStampCounter(); }
   TPriorityState RaisePriority() override { return inner_.RaisePriority(); }
   void RestorePriority(const TPriorityState& state) override { inner_.RestorePriority(state); }
-  bool RestrictToFirstProcessor() override { return inner_.RestrictToFirstProcessor(); }
+  TProcessorPin PinThreadToFirstProcessor() override { return inner_.PinThreadToFirstProcessor(); }
+  void ReleaseProcessorPin(const TProcessorPin& pin) override { inner_.ReleaseProcessorPin(pin); }
   uint16_t DefaultLanguageId() override { return inner_.DefaultLanguageId(); }
   uint32_t TickCount() override { return inner_.TickCount(); }
   std::vector<std::string> EnvironmentBlock() override { return inner_.EnvironmentBlock(); }

@@ -1,7 +1,6 @@
 // Facts about the machine and process-wide controls on POSIX. The Windows
 // version facts and system metrics have no counterpart here and stay zero.
 
-#include <dirent.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -9,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <memory>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -24,10 +22,6 @@ extern char** environ;
 namespace tailpack {
 
 namespace {
-
-struct TDirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
 
 class TPosixSystemInfo final : public ISystemInfo {
  public:
@@ -71,27 +65,34 @@ class TPosixSystemInfo final : public ISystemInfo {
     if (state.Raised) setpriority(PRIO_PROCESS, 0, state.ThreadPriority);
   }
 
-  // Affinity is per thread on Linux; Windows pins the whole process, so every
-  // thread that exists now is pinned, and threads started later inherit it.
-  bool RestrictToFirstProcessor() override {
+  TProcessorPin PinThreadToFirstProcessor() override {
+    TProcessorPin pin;
     cpu_set_t allowed;
     CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return false;
+    // Linux keeps the affinity per thread: pid 0 is the calling thread.
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return pin;
     int first = -1;
     for (int cpu = 0; cpu < CPU_SETSIZE && first < 0; ++cpu)
       if (CPU_ISSET(cpu, &allowed)) first = cpu;
-    if (first < 0) return false;
+    if (first < 0) return pin;
     cpu_set_t only;
     CPU_ZERO(&only);
     CPU_SET(first, &only);
-    bool pinned = sched_setaffinity(0, sizeof only, &only) == 0;
-    if (std::unique_ptr<DIR, TDirCloser> tasks(opendir("/proc/self/task")); tasks) {
-      while (dirent* entry = readdir(tasks.get())) {
-        pid_t thread = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (thread > 0) sched_setaffinity(thread, sizeof only, &only);
-      }
-    }
-    return pinned;
+    if (sched_setaffinity(0, sizeof only, &only) != 0) return pin;
+    pin.PreviousMask.assign(CPU_SETSIZE / 64, 0);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+      if (CPU_ISSET(cpu, &allowed)) pin.PreviousMask[cpu / 64] |= uint64_t{1} << (cpu % 64);
+    pin.Pinned = true;
+    return pin;
+  }
+
+  void ReleaseProcessorPin(const TProcessorPin& pin) override {
+    if (!pin.Pinned) return;
+    cpu_set_t previous;
+    CPU_ZERO(&previous);
+    for (int cpu = 0; cpu < CPU_SETSIZE && static_cast<size_t>(cpu / 64) < pin.PreviousMask.size(); ++cpu)
+      if (pin.PreviousMask[cpu / 64] & (uint64_t{1} << (cpu % 64))) CPU_SET(cpu, &previous);
+    sched_setaffinity(0, sizeof previous, &previous);
   }
 
   uint16_t DefaultLanguageId() override { return posix::LanguageIdFromEnvironment(); }

@@ -91,7 +91,24 @@ class TWin32SystemInfo final : public ISystemInfo {
     SetPriorityClass(GetCurrentProcess(), state.ProcessClass);
   }
 
-  bool RestrictToFirstProcessor() override { return SetProcessAffinityMask(GetCurrentProcess(), 1) != 0; }
+  TProcessorPin PinThreadToFirstProcessor() override {
+    TProcessorPin pin;
+    DWORD_PTR processMask = 0, systemMask = 0;
+    if (!GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask) || processMask == 0) return pin;
+    // The lowest processor the process may use; a thread's mask must be a
+    // subset of its process's.
+    const DWORD_PTR first = processMask & (~processMask + 1);
+    const DWORD_PTR previous = SetThreadAffinityMask(GetCurrentThread(), first);
+    if (previous == 0) return pin;
+    pin.PreviousMask.push_back(previous);
+    pin.Pinned = true;
+    return pin;
+  }
+
+  void ReleaseProcessorPin(const TProcessorPin& pin) override {
+    if (pin.Pinned && !pin.PreviousMask.empty())
+      SetThreadAffinityMask(GetCurrentThread(), static_cast<DWORD_PTR>(pin.PreviousMask.front()));
+  }
 
   uint16_t DefaultLanguageId() override { return GetSystemDefaultLangID(); }
 

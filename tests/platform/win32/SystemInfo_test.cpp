@@ -57,15 +57,21 @@ TEST(Win32SystemInfo, RaisedPrioritiesAreRestoredExactly) {
   EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), processClass);
 }
 
-TEST(Win32SystemInfo, RestrictToFirstProcessorPinsTheProcess) {
-  DWORD_PTR processMask = 0;
-  DWORD_PTR systemMask = 0;
+// Only the calling thread is pinned: the process (whose mask the programs it
+// starts inherit) keeps every processor; the release restores the thread's mask.
+TEST(Win32SystemInfo, PinningHoldsTheCallingThreadAloneUntilReleased) {
+  DWORD_PTR processMask = 0, systemMask = 0;
   ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask));
-  EXPECT_TRUE(System().RestrictToFirstProcessor());
-  DWORD_PTR pinned = 0;
-  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &pinned, &systemMask));
-  EXPECT_EQ(pinned, static_cast<DWORD_PTR>(1));
-  SetProcessAffinityMask(GetCurrentProcess(), processMask);
+  TProcessorPin pin = System().PinThreadToFirstProcessor();
+  ASSERT_TRUE(pin.Pinned);
+  const DWORD_PTR first = processMask & (~processMask + 1);
+  // Setting a mask returns the one before: the pin's.
+  EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), first), first);
+  DWORD_PTR after = 0;
+  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &after, &systemMask));
+  EXPECT_EQ(after, processMask);
+  System().ReleaseProcessorPin(pin);
+  EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), processMask), processMask);
 }
 
 TEST(Win32SystemInfo, LanguageTicksAndExecutable) {
