@@ -1,5 +1,7 @@
 #include "runtime/Uninstaller.h"
 
+#include <algorithm>
+
 #include "archive/CertificateTable.h"
 #include "archive/Pak.h"
 #include "archive/SetupEntryNames.h"
@@ -38,19 +40,30 @@ TStatus RegisterInstallation(TSetupRuntime& runtime) {
   return TStatus::Success();
 }
 
-// Copies the program and cuts the copy back to its program part. A copy
-// rather than a new file keeps what the file system knows about a program:
-// on POSIX the permission to run it.
+// Writes the program part of the running executable (its first Length
+// bytes) as a new file. Only that part is read: the archive behind it may
+// be hundreds of megabytes that the uninstaller does not carry.
 TStatus CopyProgram(const std::string& host, uint64_t length, const std::string& target) {
-  if (!Files().Copy(host, target, false)) return TStatus::Failure("Cannot copy the setup program to \"" + target + "\"");
-  if (auto attributes = Files().Attributes(target); attributes && (*attributes & kAttributeReadOnly) != 0)
-    Files().SetAttributes(target, *attributes & ~kAttributeReadOnly);
-  auto output = Files().Open(target, TFileMode::OpenReadWrite, TFileShare::None);
-  if (!output || !output->Seek(length) || !output->Truncate() || !output->Flush() || output->Size() != length)
-    return TStatus::Failure("Cannot write \"" + target + "\" completely");
+  auto source = Files().Open(host, TFileMode::OpenRead, TFileShare::ReadWrite);
+  if (!source) return TStatus::Failure("Cannot read the setup program \"" + host + "\"");
+  auto output = Files().Open(target, TFileMode::CreateAlways, TFileShare::None);
+  if (!output) return TStatus::Failure("Cannot create \"" + target + "\"");
+  constexpr uint32_t kPiece = 1024 * 1024;
+  TBytes piece(static_cast<size_t>(std::min<uint64_t>(length, kPiece)));
+  for (uint64_t left = length; left > 0;) {
+    const auto count = static_cast<uint32_t>(std::min<uint64_t>(left, kPiece));
+    if (source->Read(piece.data(), count) != count)
+      return TStatus::Failure("Cannot read the setup program \"" + host + "\"");
+    if (output->Write(piece.data(), count) != count) return TStatus::Failure("Cannot write \"" + target + "\" completely");
+    left -= count;
+  }
   // A signed setup's certificates stay behind: the copy must not name them.
-  if (!DropDanglingCertificateTable(*output) || !output->Flush())
+  if (!DropDanglingCertificateTable(*output) || !output->Flush() || output->Size() != length)
     return TStatus::Failure("Cannot write \"" + target + "\" completely");
+  output.reset();
+  // Where the file system knows which files are programs (POSIX), it must
+  // know this one.
+  if (!Files().MakeExecutable(target)) return TStatus::Failure("Cannot make \"" + target + "\" a program");
   return TStatus::Success();
 }
 
