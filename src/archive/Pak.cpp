@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "archive/CertificateTable.h"
 #include "archive/EntryName.h"
-#include "archive/EntryPrefetch.h"
+#include "archive/ExtractionAhead.h"
+#include "archive/GroupFolders.h"
 #include "archive/Zlib.h"
 #include "base/Errors.h"
 #include "base/InstallRecorder.h"
@@ -16,7 +19,6 @@
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
-#include "system/FolderChain.h"
 #include "system/MessageBoxes.h"
 #include "system/PathSafety.h"
 
@@ -559,39 +561,85 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   return target.Finish(TDurability::WithTheRun);
 }
 
-TStatus TPak::ExtractEntry(uint32_t index, const std::string& target, TEntryPrefetch* prefetch) {
+namespace {
+
+// The name as the file system tells names apart: letter case, and the dots
+// and blanks Windows drops from the end of each part, do not count.
+std::string TargetKey(const std::string& name) {
+  std::string key;
+  std::string part;
+  auto endPart = [&] {
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    key += part;
+    part.clear();
+  };
+  for (char c : LowerAnsi(name)) {
+    if (c == '\\' || c == '/') {
+      endPart();
+      key += '\\';
+    } else {
+      part += c;
+    }
+  }
+  endPart();
+  return key;
+}
+
+// The entries among Indices whose file another entry writes too, and those
+// whose name may be a short alias ("PROGRA~1") of another's.
+std::unordered_set<uint32_t> EntriesSharingATarget(const std::vector<TPakFile>& files,
+                                                   const std::vector<uint32_t>& indices) {
+  std::unordered_map<std::string, uint32_t> first;
+  std::unordered_set<uint32_t> shared;
+  for (uint32_t index : indices) {
+    const std::string& name = files[index].Name;
+    if (name.find('~') != std::string::npos) shared.insert(index);
+    auto [it, added] = first.emplace(TargetKey(name), index);
+    if (!added) {
+      shared.insert(it->second);
+      shared.insert(index);
+    }
+  }
+  return shared;
+}
+
+}  // namespace
+
+TStatus TPak::ExtractEntry(uint32_t index, const std::string& target, bool fresh) {
   const TPakFile& entry = files_[index];
-  if (entry.Size == 0) return WriteWholeFile(target, nullptr, 0, TDurability::WithTheRun);
+  const TFileMode mode = fresh ? TFileMode::CreateNew : TFileMode::CreateAlways;
+  if (entry.Size == 0) {
+    TWholeFileWriter empty(target, mode);
+    return empty.Finish(TDurability::WithTheRun);
+  }
   // Made on the first bytes, which come only once the stored bytes passed
   // their check: a damaged entry never touches a file that is already there.
   std::optional<TWholeFileWriter> writer;
   uint64_t written = 0;
   bool writing = true;
   auto write = [&](const uint8_t* data, size_t length) {
-    if (!writer) writer.emplace(target);
+    if (!writer) writer.emplace(target, mode);
     // Bytes past Size are counted by the inflater, never written.
     size_t keep = static_cast<size_t>(std::min<uint64_t>(length, entry.Size - written));
     written += keep;
     writing = writing && writer->Opened() && (keep == 0 || writer->Write(data, keep));
     return writing;
   };
-  TEntryCheck check;
-  if (prefetch) {
-    TEntryPrefetch::TOutcome outcome = prefetch->Receive(index, write);
-    if (outcome.Failure) std::rethrow_exception(outcome.Failure);
-    check = outcome.Check;
-  } else {
-    check = StreamEntry(index, write);
-  }
+  TEntryCheck check = StreamEntry(index, write);
   if (!writing) {
     if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
     return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
   }
-  ShowCheckFailure(index, check);
+  if (!fresh) ShowCheckFailure(index, check);
   if (check.Verdict != TEntryVerdict::Intact)
     return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
-  if (!writer) writer.emplace(target);  // bytes always came, Size being above 0; kept safe all the same
+  if (!writer) writer.emplace(target, mode);  // bytes always came, Size being above 0; kept safe all the same
   return writer->Finish(TDurability::WithTheRun);
+}
+
+bool TPak::ExtractFreshEntry(uint32_t index, const std::string& target) {
+  if (index >= files_.size() || files_[index].IsLarge()) return false;
+  return ExtractEntry(index, target, true).Ok();
 }
 
 TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary) {
@@ -602,48 +650,73 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
     if (entry.Group != group) continue;
     if (TStatus check = CheckEntryName(entry.Name); !check) return check;
   }
-  // The folders made or found for one file serve the next ones too.
-  TFolderChain folders(recorder_);
-  // A second reader checks and inflates the next entries while this thread
-  // writes, so both cores work.
+  // The folders made or found for one file serve the next ones too, on
+  // either thread.
+  TGroupFolders folders;
+  // Checked before any folder is made: a folder link planted in the target
+  // would take a file, and the folders made for it, somewhere else. The
+  // files of one folder follow each other; the folder that passed for the
+  // file before (on the same thread) passes for them too, which spares a
+  // look at every folder level for every file.
+  std::string checkedFolder[2];
+  auto linkOnTheWay = [&](const std::string& target, int lane) -> std::optional<std::string> {
+    const std::string targetFolder = ExtractFileDir(target);
+    if (SameTextAnsi(targetFolder, checkedFolder[lane])) return std::nullopt;
+    if (auto link = LinkBelow(workingFolder, target)) return link;
+    checkedFolder[lane] = targetFolder;
+    return std::nullopt;
+  };
   std::vector<uint32_t> indices;
   ForEachInGroup(group, [&indices](uint32_t index) { indices.push_back(index); });
-  TEntryPrefetch prefetch(*this, std::move(indices));
-  std::string checkedFolder;  // the target folder of the file before, checked for links
-  uint32_t index = 0;
-  for (bool found = FirstIndexInGroup(group, index); found; found = NextIndexInGroup(group, index)) {
+  // Two entries for one file must be written in table order, the later one
+  // last: they are never written ahead.
+  const std::unordered_set<uint32_t> sharedTargets = EntriesSharingATarget(files_, indices);
+  TExtractionAhead ahead(
+      *this, indices,
+      [&](TPak& reader, uint32_t index, int lane) {
+        const TPakFile& entry = files_[index];
+        if (entry.IsLarge() || sharedTargets.count(index) != 0) return false;
+        const std::string target = EntryTargetPath(folder, entry.Name);
+        if (linkOnTheWay(target, lane)) return false;
+        folders.Make(ExtractFileDir(target));
+        return reader.ExtractFreshEntry(index, target);
+      },
+      [&](uint32_t index) { FileSystem().Delete(EntryTargetPath(folder, files_[index].Name)); });
+  cursor_ = 0;
+  for (size_t position = 0; position < indices.size(); ++position) {
+    const uint32_t index = indices[position];
     const TPakFile entry = files_[index];
-    // The prefetching reader streams an entry once; a second attempt reads it here.
-    bool streamed = !prefetch.Streams(entry);
+    cursor_ = index + 1;  // where a group walk would stand
     PostStatus(entry.Name);
-    std::string target = EntryTargetPath(folder, entry.Name);
+    const std::string target = EntryTargetPath(folder, entry.Name);
     const std::string targetFolder = ExtractFileDir(target);
-    // Checked before any folder is made: a folder link planted in the target
-    // would take this file, and the folders made for it, somewhere else.
-    // The files of one folder follow each other; the folder that passed for
-    // the one before passes for them too, which spares a look at every
-    // folder level for every file.
-    if (!SameTextAnsi(targetFolder, checkedFolder)) {
-      if (auto link = LinkBelow(workingFolder, target))
-        return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
-                                "\" is a link, and nothing is written through it");
-      checkedFolder = targetFolder;
+    if (ahead.Take(position)) {
+      if (recorder_) recorder_->AddFile(target);
+      folders.ReportMade(recorder_);
+      if (progress_) progress_->StepProgress(true);
+      continue;
     }
+    // Folders made ahead, for files after this one, are recorded before it:
+    // the uninstall list keeps files and folders apart, each in its order.
+    folders.ReportMade(recorder_);
+    if (auto link = linkOnTheWay(target, 0))
+      return TStatus::Failure("Cannot write \"" + target + "\": \"" + *link +
+                              "\" is a link, and nothing is written through it");
     // Entries below the large-entry limit are checked and inflated piece by
     // piece on their way into the file, never held whole.
     auto write = [&] {
       if (entry.IsLarge()) return ExtractLargeFile(target, entry.Name, entry.Size, index);
-      if (streamed) return ExtractEntry(index, target);
-      streamed = true;
-      return ExtractEntry(index, target, &prefetch);
+      return ExtractEntry(index, target, false);
     };
     if (recorder_) recorder_->AddFile(target);
     folders.Make(targetFolder);
+    folders.ReportMade(recorder_);
     TStatus status = write();
     if (!status && !FileSystem().FolderExists(targetFolder)) {
       // Something removed a folder made or found earlier: make it again.
       folders.Forget(targetFolder);
       folders.Make(targetFolder);
+      folders.ReportMade(recorder_);
       status = write();
     }
     if (!status) return status;

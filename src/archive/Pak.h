@@ -25,7 +25,6 @@ class IFile;
 class IInstallRecorder;
 class IProgressReporter;
 class TStreamInflater;
-class TEntryPrefetch;
 
 // Entries of this size and larger are stored raw, carry no checksum, are not
 // verified and are copied to disk in chunks instead of being held in memory.
@@ -185,6 +184,14 @@ class TPak {
   // reading the verdict is Damaged.
   TEntryCheck StreamEntry(uint32_t index, const std::function<bool(const uint8_t*, size_t)>& sink);
 
+  // Writes the entry (below the large-entry limit) to Target only when no
+  // file is there yet, showing nothing, for a thread that writes entries
+  // ahead of their turn: true when the file is there whole and closed; false
+  // with nothing left behind, when the usual extraction in its turn finds
+  // and reports what went wrong. A stream that cannot be inflated raises
+  // EDecompressionError.
+  bool ExtractFreshEntry(uint32_t index, const std::string& target);
+
   // A second reader of the same archive for another thread: the file opened
   // again for reading, with this reader's header and table (not read again,
   // so both see the same entries). Nothing when the file cannot be opened.
@@ -276,9 +283,9 @@ class TPak {
   // inflated raises EDecompressionError, but only when its stored bytes pass
   // their check: a damaged entry simply is not intact.
   TEntryRead ReadEntry(const TPakFile& entry, const TByteSink& sink, bool checkFirst);
-  // Writes one entry below the large-entry limit to Target, reading it here
-  // or receiving it from the prefetching reader that streams it.
-  TStatus ExtractEntry(uint32_t index, const std::string& target, TEntryPrefetch* prefetch = nullptr);
+  // Writes one entry below the large-entry limit to Target. Fresh: only as a
+  // new file, and without showing anything (ExtractFreshEntry).
+  TStatus ExtractEntry(uint32_t index, const std::string& target, bool fresh);
   uint64_t DataEnd() const;
   std::optional<TBytes> ReadRange(uint64_t offset, uint32_t length);
   bool StoredBytesInside(const TPakFile& entry) const;

@@ -41,8 +41,8 @@ TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t
   return WriteWholeFile(path, data, count, durability);
 }
 
-TWholeFileWriter::TWholeFileWriter(std::string path)
-    : path_(std::move(path)), file_(Files().Open(path_, TFileMode::CreateAlways, TFileShare::None)) {}
+TWholeFileWriter::TWholeFileWriter(std::string path, TFileMode mode)
+    : path_(std::move(path)), file_(Files().Open(path_, mode, TFileShare::None)) {}
 
 TWholeFileWriter::~TWholeFileWriter() {
   if (finished_ || !file_) return;

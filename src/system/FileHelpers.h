@@ -9,6 +9,7 @@
 
 #include "base/Bytes.h"
 #include "base/Status.h"
+#include "platform/FileSystem.h"
 
 namespace tailpack {
 
@@ -37,8 +38,9 @@ enum class TDurability {
 // finished, or failed to finish, is removed.
 class TWholeFileWriter {
  public:
-  // Creates (or truncates) Path, in a folder that exists.
-  explicit TWholeFileWriter(std::string path);
+  // Creates (or truncates) Path, in a folder that exists; with
+  // TFileMode::CreateNew only a file that is not there yet.
+  explicit TWholeFileWriter(std::string path, TFileMode mode = TFileMode::CreateAlways);
   ~TWholeFileWriter();
   TWholeFileWriter(const TWholeFileWriter&) = delete;
   TWholeFileWriter& operator=(const TWholeFileWriter&) = delete;

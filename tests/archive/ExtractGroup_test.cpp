@@ -61,16 +61,21 @@ TEST_F(ExtractGroupTest, WritesEveryEntryRecordsAndReportsIt) {
   EXPECT_TRUE(test::ReadFile(Out() + "\\empty.txt").empty());
   EXPECT_FALSE(Files().Exists(Out() + "\\other.txt"));
 
-  // Each file is recorded before it is written, with the folders its writing created.
-  const std::vector<std::string> expected = {
-      "file:" + Out() + "\\a.txt",
-      "folder:" + Out(),
-      "file:" + Out() + "\\Sub\\Deeper\\b.bin",
-      "folder:" + Out() + "\\Sub\\",
-      "folder:" + Out() + "\\Sub\\Deeper",
-      "file:" + Out() + "\\empty.txt",
+  // Every file in table order, every folder made once, each before the
+  // folders inside it (files may be written ahead of their turn, so the two
+  // kinds interleave as the threads went).
+  const std::vector<std::string> files = {"file:" + Out() + "\\a.txt", "file:" + Out() + "\\Sub\\Deeper\\b.bin",
+                                          "file:" + Out() + "\\empty.txt"};
+  const std::vector<std::string> folders = {"folder:" + Out(), "folder:" + Out() + "\\Sub\\",
+                                            "folder:" + Out() + "\\Sub\\Deeper"};
+  auto only = [&](const std::string& kind) {
+    std::vector<std::string> events;
+    for (const std::string& event : recorder_.Events)
+      if (event.rfind(kind, 0) == 0) events.push_back(event);
+    return events;
   };
-  EXPECT_EQ(recorder_.Events, expected);
+  EXPECT_EQ(only("file:"), files);
+  EXPECT_EQ(only("folder:"), folders);
   const std::vector<std::u16string> lines = {u"Extracting a.txt", u"Extracting Sub\\Deeper\\b.bin",
                                              u"Extracting empty.txt", u"Extracting "};
   EXPECT_EQ(progress.Lines, lines);
@@ -190,6 +195,69 @@ TEST_F(ExtractGroupTest, AGroupLargerThanThePrefetchEndsCleanlyAtAFailureInTheMi
   }
 }
 
+// Two threads write entries ahead of their turn, each inflating on its own
+// reader, small and large ones mixed: every byte must land in its own file.
+TEST_F(ExtractGroupTest, EveryMixOfSizesComesThroughIntact) {
+  const size_t sizes[] = {1, 17, 4000, 70000, 300 * 1024, 0, 2600 * 1024, 5};
+  std::vector<TTestEntry> entries;
+  for (uint32_t i = 0; i < 160; ++i) {
+    const size_t size = sizes[i % std::size(sizes)];
+    if (size > 1024 * 1024 && i > 40) continue;  // two of the largest are enough
+    entries.push_back({"f" + std::to_string(i) + ".bin", 1, i % 3 ? test::TextBytes(size) : test::RandomBytes(size, i)});
+  }
+  entries_ = entries;
+  ASSERT_NO_FATAL_FAILURE(Write());
+  TPak pak;
+  ASSERT_NO_FATAL_FAILURE(Open(pak));
+  TStatus status = pak.ExtractGroup(Out(), 1);
+  ASSERT_TRUE(status.Ok()) << status.Message();
+  for (const TTestEntry& entry : entries) EXPECT_EQ(test::ReadFile(Out() + "\\" + entry.Name), entry.Data) << entry.Name;
+}
+
+// Entries are written ahead of their turn only as new files. Two entries for
+// one file (names that differ in letter case) still end with the later one's
+// bytes; a file that was there before is replaced in its turn; and after a
+// failure the files behind it that were there before keep their old bytes,
+// while the ones written ahead are gone.
+TEST_F(ExtractGroupTest, FilesWrittenAheadNeverTakeTheTurnOfAnother) {
+  constexpr uint32_t kEntries = 300, kFailing = 150;
+  std::vector<TTestEntry> entries;
+  for (uint32_t i = 0; i < kEntries; ++i)
+    entries.push_back({"f" + std::to_string(i) + ".txt", 1, test::TextBytes(200 + i * 37 % 9000)});
+  // The first entry is always written in its turn, while the other thread
+  // already writes the next ones.
+  entries[0] = {"Same.txt", 1, test::RandomBytes(3 * 1024 * 1024, 3)};
+  entries[1] = {"f1.txt", 1, test::TextBytes(10)};
+  entries[2] = {"SAME.TXT", 1, test::TextBytes(333)};
+  entries_ = entries;
+  auto before = [](uint32_t i) { return TBytes(10, static_cast<uint8_t>(i)); };
+  for (bool failing : {false, true}) {
+    SCOPED_TRACE(failing);
+    DeleteTree(Out());
+    ASSERT_NO_FATAL_FAILURE(Write());
+    Files().CreateFolder(Out());
+    // Every seventh file is there already.
+    for (uint32_t i = 0; i < kEntries; i += 7)
+      if (i != 0 && i != 2) ASSERT_TRUE(WriteWholeFile(Out() + "\\" + entries[i].Name, before(i).data(), 10).Ok());
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    if (failing) faulty.FailWritesAfter(10, "f" + std::to_string(kFailing) + ".txt");
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    faulty.ClearFaults();
+    EXPECT_EQ(status.Ok(), !failing) << status.Message();
+    EXPECT_EQ(test::ReadFile(Out() + "\\Same.txt"), entries[2].Data);
+    for (uint32_t i = 0; i < kEntries; ++i) {
+      if (i == 0 || i == 2) continue;
+      const std::string target = Out() + "\\" + entries[i].Name;
+      if (!failing || i < kFailing) EXPECT_EQ(test::ReadFile(target), entries[i].Data) << target;
+      else if (i % 7 == 0) EXPECT_EQ(test::ReadFile(target), before(i)) << target;
+      else EXPECT_FALSE(Files().Exists(target)) << target;
+    }
+  }
+}
+
 // Half noise, half text: deflate keeps it compressed, at about half its size.
 TBytes HalfCompressible(size_t count, uint32_t seed) {
   TBytes bytes = test::TextBytes(count);
@@ -279,7 +347,9 @@ class TFolderRemover final : public test::TForwardingFileSystem {
 // The folders made for the first files are remembered for the next ones;
 // one that something else removed meanwhile is made again, and recorded.
 TEST_F(ExtractGroupTest, AFolderRemovedDuringTheExtractionIsMadeAgain) {
-  entries_ = {{"Sub\\one.txt", 1, test::TextBytes(10)}, {"Sub\\two.txt", 1, test::TextBytes(20)}};
+  // One entry, so the removal comes at a known moment: between the folders
+  // being made and the file being opened, on the extracting thread.
+  entries_ = {{"Sub\\two.txt", 1, test::TextBytes(20)}};
   ASSERT_NO_FATAL_FAILURE(Write());
   TFolderRemover remover("two.txt", Out());
   TFileSystemOverride use(remover);
@@ -287,11 +357,10 @@ TEST_F(ExtractGroupTest, AFolderRemovedDuringTheExtractionIsMadeAgain) {
   ASSERT_NO_FATAL_FAILURE(Open(pak));
   TStatus status = pak.ExtractGroup(Out(), 1);
   ASSERT_TRUE(status.Ok()) << status.Message();
-  EXPECT_FALSE(Files().Exists(Out() + "\\Sub\\one.txt"));  // gone with its folder
-  EXPECT_EQ(test::ReadFile(Out() + "\\Sub\\two.txt"), entries_[1].Data);
+  EXPECT_EQ(test::ReadFile(Out() + "\\Sub\\two.txt"), entries_[0].Data);
   const std::vector<std::string> expected = {
-      "file:" + Out() + "\\Sub\\one.txt", "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
       "file:" + Out() + "\\Sub\\two.txt", "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
+      "folder:" + Out() + "\\", "folder:" + Out() + "\\Sub",
   };
   EXPECT_EQ(recorder_.Events, expected);
 }
