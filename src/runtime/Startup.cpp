@@ -246,7 +246,9 @@ std::optional<int> LoadUninstallLog(TSetupRuntime& runtime) {
   std::string folder = IncludeTrailingBackslash(runtime.Variables.ExpandPathVars(given));
   if (!Files().FileExists(TUninstallList::LogPath(folder, info.UninstallPrefix)))
     return Refuse("Error: install log is missing", "Setup Error", kExitStartupFailed);
-  runtime.UninstallLogDamaged = runtime.UninstallList.LoadFromFile(folder, info.UninstallPrefix) != TLogLoad::Loaded;
+  // A log that cannot be read whole is not refused: the uninstallation
+  // replays what could be read and says so at its end.
+  runtime.UninstallLogDamaged = !runtime.UninstallList.LoadFromFile(folder, info.UninstallPrefix);
   return std::nullopt;
 }
 
