@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
   tailpack::HardenProcess();
   // Boxes shown before a backend brings its own, and in a run whose backend
   // has none (a silent run on POSIX), go to standard error and take the
-  // answers of TAILPACK_ANSWERS.
-  tailpack::THeadlessMessageBoxes boxes;
+  // answers of TAILPACK_ANSWERS. It lives as long as the program, as a box
+  // may still be shown while the program ends.
+  static tailpack::THeadlessMessageBoxes boxes;
   tailpack::SetMessageBoxes(boxes);
   // Where the system hands over one command line, the setup splits it by its
   // own rules (a backslash before a quote is an ordinary character).
