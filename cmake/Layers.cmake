@@ -32,5 +32,6 @@ set(TAILPACK_LAYER_USES_ui/terminal ui/headless)
 set(TAILPACK_LAYER_USES_ui/posix ui/terminal)
 set(TAILPACK_LAYER_USES_ui/win32 ui/headless platform/win32)
 # The setup program runs on the user's machine: it holds no builder code.
-set(TAILPACK_LAYER_USES_app/setup ui)
+# Its main() installs the headless message boxes as the fallback.
+set(TAILPACK_LAYER_USES_app/setup ui ui/headless)
 set(TAILPACK_LAYER_USES_app/tailpack builder)

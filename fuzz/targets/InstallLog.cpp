@@ -12,12 +12,12 @@ namespace tailpack::fuzz {
 
 int ReadInstallLog(const uint8_t* data, size_t size) {
   TUninstallList loaded;
-  if (loaded.Deserialize(data, static_cast<uint32_t>(size)) != TLogLoad::Loaded) return 0;
+  if (!loaded.Deserialize(data, static_cast<uint32_t>(size))) return 0;
   for (const std::string& line : loaded.RegistryValues)
     fuzz::Check(SplitRegistryLine(line).size() <= 4, "a registry line split into more than four fields");
   TBytes bytes = loaded.Serialize();
   TUninstallList again;
-  fuzz::Check(again.Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size())) == TLogLoad::Loaded,
+  fuzz::Check(again.Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size())).Ok(),
               "a serialized log does not load");
   fuzz::Check(again.Files == loaded.Files && again.RegistryValues == loaded.RegistryValues &&
                   again.Folders == loaded.Folders,

@@ -37,6 +37,7 @@ int ReadSetupArchive(const uint8_t* data, size_t size) {
     try {
       auto bytes = pak.ExtractFile(i);
       fuzz::Check(!bytes || bytes->size() == entry.Size, "an extracted entry has another size than its record");
+      fuzz::Check(!bytes || bytes.Message.empty(), "an extracted entry comes with a length report");
     } catch (const EDecompressionError&) {
     }
   }

@@ -19,7 +19,6 @@
 #include "platform/TextCase.h"
 #include "platform/TextCodec.h"
 #include "system/FileHelpers.h"
-#include "system/MessageBoxes.h"
 #include "system/PathSafety.h"
 
 namespace tailpack {
@@ -38,13 +37,6 @@ constexpr uint32_t kDataPiece = 1024 * 1024;
 
 // TPak's own member Files() hides the platform's file system inside the class.
 IFileSystem& FileSystem() { return tailpack::Files(); }
-
-// A compressed entry that inflates to another length than its Size.
-void ShowDecompSizeMessage(const TPakFile& entry, uint64_t inflatedLength) {
-  ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(inflatedLength) + " OrigSize - " +
-                  std::to_string(entry.Size),
-              "Error");
-}
 
 // Reads a byte range of a file front to back through a small window; any
 // read that would cross the end of the range fails.
@@ -115,6 +107,11 @@ std::optional<std::string> LayoutProblem(const TPakHeader& header, const std::ve
 }
 
 }  // namespace
+
+std::string DecompSizeMessage(const TPakFile& entry, uint64_t inflatedLength) {
+  return entry.Name + "\r\rError: DecompSize - " + std::to_string(inflatedLength) + " OrigSize - " +
+         std::to_string(entry.Size);
+}
 
 // The archive's data read in windows of kDataPiece bytes for a walk front to
 // back over the entries, as verification and extraction go: entries inside
@@ -388,25 +385,23 @@ std::optional<TBytes> TPak::ReadStored(uint32_t index) {
   return stored;
 }
 
-std::optional<TBytes> TPak::ExtractFile(uint32_t index) {
-  if (index >= files_.size() || files_[index].Size == 0) return std::nullopt;
-  auto stored = ReadStored(index);
-  if (!stored) return std::nullopt;
+TEntryBytes TPak::ExtractFile(uint32_t index) {
+  TEntryBytes result;
+  if (index >= files_.size() || files_[index].Size == 0) return result;
+  result.Bytes = ReadStored(index);
   const TPakFile& entry = files_[index];
-  if (entry.StoredSize == 0) return stored;
-  TInflated inflated = Inflate(stored->data(), stored->size(), entry.Size);
+  if (!result.Bytes || entry.StoredSize == 0) return result;
+  TInflated inflated = Inflate(result.Bytes->data(), result.Bytes->size(), entry.Size);
   if (inflated.TotalLength != entry.Size) {
-    ShowDecompSizeMessage(entry, inflated.TotalLength);
-    return std::nullopt;
+    result.Bytes.reset();
+    result.Message = DecompSizeMessage(entry, inflated.TotalLength);
+    return result;
   }
-  return std::move(inflated.Bytes);
+  result.Bytes = std::move(inflated.Bytes);
+  return result;
 }
 
-bool TPak::VerifyFile(uint32_t index) {
-  TEntryCheck check = CheckEntry(index);
-  ShowCheckFailure(index, check);
-  return check.Verdict == TEntryVerdict::Intact;
-}
+bool TPak::VerifyFile(uint32_t index) { return CheckEntry(index).Verdict == TEntryVerdict::Intact; }
 
 TPak::TEntryCheck TPak::CheckEntry(uint32_t index) {
   TEntryCheck check;
@@ -441,9 +436,9 @@ TPak::TEntryCheck TPak::StreamEntry(uint32_t index, const std::function<bool(con
   return check;
 }
 
-void TPak::ShowCheckFailure(uint32_t index, const TEntryCheck& check) const {
-  if (check.Verdict == TEntryVerdict::WrongLength && index < files_.size())
-    ShowDecompSizeMessage(files_[index], check.Length);
+std::string TPak::CheckMessage(uint32_t index, const TEntryCheck& check) const {
+  if (check.Verdict != TEntryVerdict::WrongLength || index >= files_.size()) return {};
+  return DecompSizeMessage(files_[index], check.Length);
 }
 
 std::unique_ptr<TPak> TPak::OpenReader() const {
@@ -465,10 +460,10 @@ std::optional<uint32_t> TPak::FindIndex(std::string_view name, uint16_t group) c
   return std::nullopt;
 }
 
-std::optional<TBytes> TPak::FindFile(std::string_view name, uint16_t group, uint32_t& size) {
+TEntryBytes TPak::FindFile(std::string_view name, uint16_t group, uint32_t& size) {
   size = 0;
   auto index = FindIndex(name, group);
-  if (!index) return std::nullopt;
+  if (!index) return {};
   size = files_[*index].Size;
   return ExtractFile(*index);
 }
@@ -484,19 +479,19 @@ bool TPak::WalkGroup(uint16_t group, uint32_t& index) {
   return false;
 }
 
-std::optional<TBytes> TPak::FindFirstInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name) {
+TEntryBytes TPak::FindFirstInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name) {
   cursor_ = 0;
   return FindNextInGroup(group, size, extract, name);
 }
 
-std::optional<TBytes> TPak::FindNextInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name) {
+TEntryBytes TPak::FindNextInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name) {
   size = 0;
   name.clear();
   uint32_t index = 0;
-  if (!WalkGroup(group, index)) return std::nullopt;
+  if (!WalkGroup(group, index)) return {};
   size = files_[index].Size;
   name = files_[index].Name;
-  return extract ? ExtractFile(index) : std::nullopt;
+  return extract ? ExtractFile(index) : TEntryBytes{};
 }
 
 bool TPak::FirstIndexInGroup(uint16_t group, uint32_t& index) {
@@ -630,9 +625,9 @@ TStatus TPak::ExtractEntry(uint32_t index, const std::string& target, bool fresh
     if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
     return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
   }
-  if (!fresh) ShowCheckFailure(index, check);
   if (check.Verdict != TEntryVerdict::Intact)
-    return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
+    return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check",
+                            CheckMessage(index, check));
   if (!writer) writer.emplace(target, mode);  // bytes always came, Size being above 0; kept safe all the same
   return writer->Finish(TDurability::WithTheRun);
 }

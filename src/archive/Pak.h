@@ -94,6 +94,28 @@ struct TPackedEntry {
 // threads and append them in table order with TPak::WritePacked.
 TPackedEntry PackBuffer(const uint8_t* data, uint32_t length);
 
+// The caption of the box that tells of a compressed entry inflating to
+// another length than its Size. The archive shows no box itself: the text
+// comes back in the result (TEntryBytes::Message, TStatus::Notice(),
+// TVerificationResult::Message) and the caller shows it.
+inline constexpr const char* kDecompSizeCaption = "Error";
+// That box's text: the entry's name, the length it inflated to and its Size.
+std::string DecompSizeMessage(const TPakFile& entry, uint64_t inflatedLength);
+
+// An entry's bytes as TPak::ExtractFile found them, used like an optional.
+// Message is the DecompSize text when a stream inflated to another length
+// than its Size (Bytes are then absent), empty otherwise; the caller shows it.
+struct TEntryBytes {
+  std::optional<TBytes> Bytes;
+  std::string Message;
+
+  explicit operator bool() const { return Bytes.has_value(); }
+  TBytes& operator*() { return *Bytes; }
+  const TBytes& operator*() const { return *Bytes; }
+  TBytes* operator->() { return &*Bytes; }
+  const TBytes* operator->() const { return &*Bytes; }
+};
+
 class TPak {
  public:
   TPak();
@@ -149,31 +171,29 @@ class TPak {
   std::optional<TBytes> ReadStored(uint32_t index);
   // The entry's Size bytes, inflated when compressed; nothing when the stored
   // bytes fail their check, the entry is empty or is at or above
-  // kLargeFileLimit. A stream that inflates to another length shows the
-  // DecompSize message and yields nothing; one that cannot be inflated at all
-  // raises EDecompressionError.
-  std::optional<TBytes> ExtractFile(uint32_t index);
+  // kLargeFileLimit. A stream that inflates to another length yields nothing
+  // and the DecompSize message for the caller to show; one that cannot be
+  // inflated at all raises EDecompressionError.
+  TEntryBytes ExtractFile(uint32_t index);
   // True when the entry is intact: its stored bytes match their checksum and
-  // a compressed one inflates to its Size (else the DecompSize message), as
-  // ExtractFile would find, but read and inflated piece by piece without
-  // holding the entry. Large entries are not read: their stored bytes only
-  // have to lie inside the data area. An empty entry has nothing that could
-  // fail.
+  // a compressed one inflates to its Size, as ExtractFile would find, but
+  // read and inflated piece by piece without holding the entry. Large
+  // entries are not read: their stored bytes only have to lie inside the
+  // data area. An empty entry has nothing that could fail.
   bool VerifyFile(uint32_t index);
-  // VerifyFile's verdict, found without showing anything, so a reader of
-  // its own (OpenReader) may find it on another thread: the length is what
-  // the stored bytes make (inflated when compressed) when they are intact
-  // but make another length than Size. A stream that cannot be inflated at
-  // all raises EDecompressionError.
+  // VerifyFile's verdict, so a reader of its own (OpenReader) may find it on
+  // another thread: the length is what the stored bytes make (inflated when
+  // compressed) when they are intact but make another length than Size. A
+  // stream that cannot be inflated at all raises EDecompressionError.
   enum class TEntryVerdict { Intact, Damaged, WrongLength };
   struct TEntryCheck {
     TEntryVerdict Verdict = TEntryVerdict::Damaged;
     uint64_t Length = 0;
   };
   TEntryCheck CheckEntry(uint32_t index);
-  // Shows what VerifyFile shows for that verdict: the DecompSize message for
-  // a wrong length, nothing otherwise.
-  void ShowCheckFailure(uint32_t index, const TEntryCheck& check) const;
+  // What the user must be told of that verdict: the DecompSize message for a
+  // wrong length, empty otherwise.
+  std::string CheckMessage(uint32_t index, const TEntryCheck& check) const;
 
   // The entry read as the extraction reads it, for a reader that prepares
   // entries ahead of their writing: Sink gets its bytes in order (inflated
@@ -199,15 +219,15 @@ class TPak {
 
   // The first entry of Group named Name (case-insensitive), extracted, with
   // its Size; nothing and Size 0 when there is none. Leaves the cursor alone.
-  std::optional<TBytes> FindFile(std::string_view name, uint16_t group, uint32_t& size);
+  TEntryBytes FindFile(std::string_view name, uint16_t group, uint32_t& size);
   // The index of that entry, without extracting it.
   std::optional<uint32_t> FindIndex(std::string_view name, uint16_t group) const;
 
   // Stateful walk over a group through Cursor: First restarts it. Each call
   // gives the next entry's Size and Name (and its contents when Extract is
   // true); Name is empty and Size 0 when the group is exhausted.
-  std::optional<TBytes> FindFirstInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name);
-  std::optional<TBytes> FindNextInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name);
+  TEntryBytes FindFirstInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name);
+  TEntryBytes FindNextInGroup(uint16_t group, uint32_t& size, bool extract, std::string& name);
   // The same walk, giving table indices.
   bool FirstIndexInGroup(uint16_t group, uint32_t& index);
   bool NextIndexInGroup(uint16_t group, uint32_t& index);
@@ -231,8 +251,10 @@ class TPak {
   // target that lies behind a link (a symbolic link or junction) below
   // Boundary, the folder the extraction works in (Folder when empty, or a
   // folder that holds it, such as the installation folder). Nothing is
-  // written through such a link. The files are written and closed, not
-  // flushed one by one: the caller makes them durable together
+  // written through such a link. A compressed entry that inflates to another
+  // length fails with the DecompSize message as the status's Notice(), for
+  // the caller to show before the failure itself. The files are written and
+  // closed, not flushed one by one: the caller makes them durable together
   // (IFileSystem::FlushWrittenFiles).
   TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 

@@ -148,7 +148,7 @@ TVerificationResult VerifyArchive(TPak& pak, const TVerificationStep& onStep) {
     TCheckOutcome outcome = checks.Await(next);
     if (outcome.Failure) std::rethrow_exception(outcome.Failure);
     if (outcome.Check.Verdict != TPak::TEntryVerdict::Intact) {
-      pak.ShowCheckFailure(next, outcome.Check);
+      result.Message = pak.CheckMessage(next, outcome.Check);
       result.FailedIndex = next;
       return result;
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace tailpack {
 
@@ -22,6 +23,10 @@ struct TVerificationResult {
   // The sum of the sizes of the entries that belong to a data group (Group > 0)
   // up to the failure, or of all of them.
   uint64_t GroupedSize = 0;
+  // What the user must be told of the failure before anything else: the
+  // DecompSize message (caption kDecompSizeCaption) when the failed entry
+  // inflated to another length than its Size; empty otherwise.
+  std::string Message;
 };
 
 // Called on the calling thread after each entry that passed, in table order,
@@ -29,8 +34,8 @@ struct TVerificationResult {
 using TVerificationStep = std::function<void(uint32_t index, uint32_t count, const TPakFile& entry)>;
 
 // Verifies entries 0..FileCount-1 (entries of size 0 always pass). Shows no
-// user interface of its own beyond the archive's size-mismatch message; an
-// entry that cannot be inflated at all raises EDecompressionError.
+// user interface of its own; an entry that cannot be inflated at all raises
+// EDecompressionError.
 TVerificationResult VerifyArchive(TPak& pak, const TVerificationStep& onStep = {});
 
 }  // namespace tailpack

@@ -12,10 +12,19 @@ class [[nodiscard]] TStatus {
  public:
   static TStatus Success() { return TStatus(); }
   static TStatus Failure(std::string message) { return TStatus(std::move(message)); }
+  // A failure with a notice: a text of its own the user is told first, in a
+  // box apart (a damaged archive entry's length report), before Message.
+  static TStatus Failure(std::string message, std::string notice) {
+    TStatus status(std::move(message));
+    status.notice_ = std::move(notice);
+    return status;
+  }
 
   bool Ok() const { return !failed_; }
   explicit operator bool() const { return Ok(); }
   const std::string& Message() const { return message_; }
+  // Empty unless the failure came with a notice.
+  const std::string& Notice() const { return notice_; }
 
  private:
   TStatus() = default;
@@ -23,6 +32,7 @@ class [[nodiscard]] TStatus {
 
   bool failed_ = false;
   std::string message_;
+  std::string notice_;
 };
 
 }  // namespace tailpack

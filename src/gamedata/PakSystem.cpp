@@ -48,7 +48,9 @@ TStatus TPakSystem::AddEntry(TDataArchiveSession& archive, uint32_t index) {
   // read must not pass for merged.
   auto content = [&]() -> std::optional<TBytes> {
     if (file.Size == 0) return TBytes{};
-    return pak_.ExtractFile(index);
+    TEntryBytes bytes = pak_.ExtractFile(index);
+    if (!bytes.Message.empty()) host_.ShowEntryMessage(bytes.Message);
+    return std::move(bytes.Bytes);
   };
   const std::string unreadable = file.Name + " cannot be read from the setup.";
 

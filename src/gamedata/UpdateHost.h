@@ -23,6 +23,9 @@ class IUpdateHost {
   virtual void StepProgress(bool notify) = 0;
   // Shows Message in an "Error" box with Retry and Cancel; true for Retry.
   virtual bool AskRetry(const std::string& message) = 0;
+  // Shows the setup archive's DecompSize message of an entry that inflated
+  // to another length than its Size, before the update fails on it.
+  virtual void ShowEntryMessage(const std::string& text) = 0;
 };
 
 // The full path of an archive named relative to the installation folder.

@@ -41,7 +41,9 @@ TStatus TVFSFile::Open(const std::string& path, bool rebuildHash, const TProgres
       if (rebuildHash_)
         tree_->LoadAll();
       else
-        hashFile_.Load(VfsHashFilePath(path));
+        // A hash file that is missing or damaged is no failure of the
+        // archive: saving writes it anew from what is there.
+        (void)hashFile_.Load(VfsHashFilePath(path));
     } catch (const EArchiveError& damage) {
       read = TStatus::Failure(damage.what());
     }

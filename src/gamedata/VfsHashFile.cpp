@@ -61,14 +61,15 @@ std::optional<std::vector<TVFSHashRecord>> DecodeHashFile(const TBytes& bytes) {
   return records;
 }
 
-void TVFSHashFile::Load(const std::string& path) {
+TStatus TVFSHashFile::Load(const std::string& path) {
   Clear();
   auto bytes = TryReadWholeFile(path);
-  if (!bytes) return;
-  // The file is read as far as its count and size agree; a damaged one is
-  // rebuilt from nothing rather than trusted.
-  if (auto records = DecodeHashFile(*bytes)) records_ = std::move(*records);
+  if (!bytes) return TStatus::Failure("The hash file \"" + path + "\" is missing or cannot be read");
   loaded_ = true;
+  auto records = DecodeHashFile(*bytes);
+  if (!records) return TStatus::Failure("The hash file \"" + path + "\" is damaged: its count does not match its size");
+  records_ = std::move(*records);
+  return TStatus::Success();
 }
 
 void TVFSHashFile::Clear() {

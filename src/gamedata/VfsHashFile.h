@@ -45,8 +45,11 @@ std::optional<std::vector<TVFSHashRecord>> DecodeHashFile(const TBytes& bytes);
 
 class TVFSHashFile {
  public:
-  // Reads the hash file when it exists; Loaded tells whether it did.
-  void Load(const std::string& path);
+  // Reads the hash file. A missing or unreadable one fails and leaves
+  // nothing loaded; a damaged one (its count and size disagree) fails too,
+  // but counts as loaded with no records, so it is rebuilt from nothing
+  // rather than trusted. Loaded tells whether a file was read.
+  TStatus Load(const std::string& path);
   void Clear();
   bool Loaded() const { return loaded_; }
   std::vector<TVFSHashRecord>& Records() { return records_; }

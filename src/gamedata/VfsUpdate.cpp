@@ -45,7 +45,10 @@ TVfsGroupResult TVfsUpdateState::UpdateVfsGroup(IUpdateHost& host, TPak& pak, ui
       if (notify) vfsLastPercent_ = percent;
       host.SetStatusText(TPakSystem::ProgressText(host, openVfsName_, vfsFileCount_, vfsFileTotal_));
       const TPakFile& entry = pak.Files()[index];
-      std::optional<TBytes> data = entry.Size == 0 ? TBytes{} : pak.ExtractFile(index);
+      TEntryBytes data;
+      if (entry.Size == 0) data.Bytes = TBytes{};
+      else data = pak.ExtractFile(index);
+      if (!data.Message.empty()) host.ShowEntryMessage(data.Message);
       if (!data) return Fail(entry.Name + " cannot be read from the setup.");
       openVfs_->Tree().PutFile(entry.Name, data->empty() ? nullptr : data->data(), entry.Size);
       host.StepProgress(notify);

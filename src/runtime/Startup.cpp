@@ -119,6 +119,7 @@ std::optional<int> OpenAndVerify(TSetupRuntime& runtime, IUserInterface& ui, uin
     });
     if (result.FailedIndex) {
       const uint32_t failed = *result.FailedIndex;
+      if (!result.Message.empty()) ShowMessage(result.Message, kDecompSizeCaption);
       return Refuse("Error: Verification Failed. Setup is corrupt.\rID: " + std::to_string(failed) +
                         " Filename: " + runtime.Pak.Files()[failed].Name,
                     kCorruptCaption, kExitVerificationFailed);
@@ -186,6 +187,7 @@ void ReadSpaceAvailable(TSetupRuntime& runtime) {
 std::optional<int> LoadCompiledScript(TSetupRuntime& runtime) {
   uint32_t size = 0;
   auto bytes = runtime.Pak.FindFile(kCompiledLinesEntry, 0, size);
+  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
   if (!bytes) return Refuse("Error: Compiled Lines Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
   if (TStatus loaded = runtime.Script.LoadFromBuffer(bytes->data(), static_cast<uint32_t>(bytes->size())); !loaded)
     return Refuse("Error: Compiled Lines Damaged. Setup is corrupt\r" + loaded.Message(), kCorruptCaption,
@@ -226,8 +228,9 @@ void LoadLanguages(TSetupRuntime& runtime) {
   runtime.Pak.ForEachInGroup(0, [&runtime](uint32_t index) {
     const TPakFile& entry = runtime.Pak.Files()[index];
     if (entry.Size == 0 || !StartsWithNoCase(entry.Name, kLanguageEntryPrefix)) return;
-    if (auto bytes = runtime.Pak.ExtractFile(index))
-      runtime.Languages.Add(bytes->data(), static_cast<uint32_t>(bytes->size()));
+    auto bytes = runtime.Pak.ExtractFile(index);
+    if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+    if (bytes) runtime.Languages.Add(bytes->data(), static_cast<uint32_t>(bytes->size()));
   });
   int current = runtime.Languages.FindByLangID(runtime.SystemLangID);
   runtime.Languages.Current = current >= 0 ? current : 0;
@@ -243,7 +246,9 @@ std::optional<int> LoadUninstallLog(TSetupRuntime& runtime) {
   std::string folder = IncludeTrailingBackslash(runtime.Variables.ExpandPathVars(given));
   if (!Files().FileExists(TUninstallList::LogPath(folder, info.UninstallPrefix)))
     return Refuse("Error: install log is missing", "Setup Error", kExitStartupFailed);
-  runtime.UninstallLogDamaged = runtime.UninstallList.LoadFromFile(folder, info.UninstallPrefix) != TLogLoad::Loaded;
+  // A log that cannot be read whole is not refused: the uninstallation
+  // replays what could be read and says so at its end.
+  runtime.UninstallLogDamaged = !runtime.UninstallList.LoadFromFile(folder, info.UninstallPrefix);
   return std::nullopt;
 }
 
@@ -256,6 +261,7 @@ std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
 
   uint32_t size = 0;
   auto setupInfo = runtime.Pak.FindFile(kSetupInfoEntry, 0, size);
+  if (!setupInfo.Message.empty()) ShowMessage(setupInfo.Message, kDecompSizeCaption);
   if (!setupInfo)
     return Refuse("Error: Setup Information Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
   // A record cut short reads as far as it goes; it has passed its checksum.

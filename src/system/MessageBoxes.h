@@ -1,7 +1,9 @@
 #pragma once
 // Modal message boxes, the one piece of user interface that every part of the
 // runtime may need. A backend answers them: the Win32 one shows real boxes,
-// the headless one answers from a scripted queue.
+// the headless one (ui/headless) answers from a scripted queue, the tool's
+// prints them. This layer holds only the interface and the dispatch: each
+// program installs its backend at start-up.
 
 #include <string>
 
@@ -22,9 +24,14 @@ class IMessageBoxes {
                               TMessageOwner owner = TMessageOwner::None) = 0;
 };
 
-// The backend in place; the headless one until a GUI backend is installed.
+// The backend in place; raises ETailpackError when none is.
 IMessageBoxes& MessageBoxes();
+// The backend in place, or null when none is (for whoever puts one in place
+// for a while and restores the one before).
+IMessageBoxes* InstalledMessageBoxes();
 void SetMessageBoxes(IMessageBoxes& backend);
+// Null removes the backend.
+void SetMessageBoxes(IMessageBoxes* backend);
 
 // Shorthand for the common case: an OK box with an ANSI text and caption.
 void ShowMessage(const std::string& text, const std::string& caption,

@@ -117,7 +117,7 @@ TBytes TUninstallList::Serialize() const {
   return bytes;
 }
 
-TLogLoad TUninstallList::Deserialize(const uint8_t* data, uint32_t size) {
+TStatus TUninstallList::Deserialize(const uint8_t* data, uint32_t size) {
   Clear();
   TBufferManager reader(data, size);
   uint16_t counts[3] = {reader.ReadU16(), reader.ReadU16(), reader.ReadU16()};
@@ -129,7 +129,8 @@ TLogLoad TUninstallList::Deserialize(const uint8_t* data, uint32_t size) {
       lists[list]->push_back(DecryptWithDigitKey(kUninstallLogKey, entry));
     }
   }
-  return reader.Overrun() ? TLogLoad::Damaged : TLogLoad::Loaded;
+  if (reader.Overrun()) return TStatus::Failure("The uninstall log ends early; its complete entries were kept");
+  return TStatus::Success();
 }
 
 TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string& prefix) const {
@@ -147,11 +148,10 @@ TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string&
   return WriteWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
-TLogLoad TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
+TStatus TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
   std::string path = LogPath(folder, prefix);
-  if (!::tailpack::Files().FileExists(path)) return TLogLoad::Missing;
-  auto bytes = TryReadWholeFile(path);
-  if (!bytes) return TLogLoad::Missing;
+  auto bytes = ::tailpack::Files().FileExists(path) ? TryReadWholeFile(path) : std::nullopt;
+  if (!bytes) return TStatus::Failure("The uninstall log \"" + path + "\" is missing or cannot be read");
   return Deserialize(bytes->data(), static_cast<uint32_t>(bytes->size()));
 }
 

@@ -16,12 +16,6 @@ namespace tailpack {
 
 class TPathVariables;
 
-enum class TLogLoad {
-  Loaded,
-  Missing,  // no such file; the lists were left as they were
-  Damaged,  // the file ends early: the complete entries were kept
-};
-
 // A case-insensitive look-up over a list that others may change freely: it
 // takes in entries appended since the last look-up, starts over when the list
 // was replaced, and confirms every hit against the list itself. Recording
@@ -71,11 +65,15 @@ class TUninstallList final : public IInstallRecorder {
   // list or a string is too long for the format, and when the file cannot be
   // written completely.
   TStatus SaveToFile(const std::string& folder, const std::string& prefix) const;
-  TLogLoad LoadFromFile(const std::string& folder, const std::string& prefix);
+  // Reads Folder\<Prefix>install.log. A log that is missing or cannot be
+  // read fails and leaves the lists as they were; one that ends early fails
+  // as Deserialize does.
+  TStatus LoadFromFile(const std::string& folder, const std::string& prefix);
 
-  // The log's bytes, and the lists back from them.
+  // The log's bytes, and the lists back from them. Bytes that end early
+  // fail, keeping the complete entries (a partial string is never kept).
   TBytes Serialize() const;
-  TLogLoad Deserialize(const uint8_t* data, uint32_t size);
+  TStatus Deserialize(const uint8_t* data, uint32_t size);
 
   static std::string LogPath(const std::string& folder, const std::string& prefix);
 

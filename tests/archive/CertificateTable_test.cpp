@@ -66,7 +66,7 @@ TEST_F(CertificateTableTest, ASignedSetupStillOpensVerifiesAndKnowsItsProgramPar
     ASSERT_EQ(pak.FileCount(), 2u);
     EXPECT_FALSE(VerifyArchive(pak).FailedIndex);
     uint32_t size = 0;
-    EXPECT_EQ(pak.FindFile("SetupInfo", 0, size), test::TextBytes(100 + extra));
+    EXPECT_EQ(pak.FindFile("SetupInfo", 0, size).Bytes, test::TextBytes(100 + extra));
     EXPECT_EQ(ProgramLength(setup), 0x200u);
   }
 }

@@ -46,6 +46,7 @@ class TTestUpdateHost final : public IUpdateHost {
     RetryAnswers.pop_front();
     return retry;
   }
+  void ShowEntryMessage(const std::string& text) override { EntryMessages.push_back(text); }
 
   size_t PublishedSteps() const {
     size_t published = 0;
@@ -56,6 +57,8 @@ class TTestUpdateHost final : public IUpdateHost {
   std::vector<std::string> StatusLines;
   std::vector<bool> Steps;
   std::vector<std::string> Questions;
+  // The DecompSize texts the setup archive reported, in order.
+  std::vector<std::string> EntryMessages;
   std::deque<bool> RetryAnswers;
   std::function<void()> OnQuestion;
 

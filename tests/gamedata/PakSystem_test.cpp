@@ -317,6 +317,32 @@ TEST_F(PakSystemTest, AnEntryTheSetupCannotDeliverRestoresTheArchive) {
   TStatus failed = Update(2);
   EXPECT_EQ(failed.Message(), "other.txt cannot be read from the setup. " + Archive() + " is unchanged.");
   EXPECT_EQ(test::ReadFile(Archive()), before);
+  EXPECT_TRUE(host_.EntryMessages.empty());  // damaged, not of another length
+}
+
+// A sound the setup holds compressed is inflated to be merged; one that
+// inflates to another length than its record says is reported through the
+// host (the setup shows the DecompSize box) and refused.
+TEST_F(PakSystemTest, ASoundOfTheWrongLengthIsReportedAndRestoresTheArchive) {
+  UseSetup(BaseEntries());
+  ASSERT_TRUE(Update(1).Ok());
+  TBytes before = test::ReadFile(Archive());
+  pak_.Close();
+  {
+    TPak setup;
+    ASSERT_TRUE(setup.Create(temp_ / "setup.pak", true));
+    TBytes sound = test::TextBytes(999);
+    TPackedEntry packed = PackBuffer(sound.data(), static_cast<uint32_t>(sound.size()));
+    ASSERT_NE(packed.StoredSize, 0u);
+    packed.Size = 1000;  // the record claims one byte more than the stream holds
+    ASSERT_TRUE(setup.WritePacked(setup.AddFile("short.wav", "", 2), packed).Ok());
+    ASSERT_TRUE(setup.WriteHeader().Ok());
+  }
+  ASSERT_TRUE(pak_.Create(temp_ / "setup.pak"));
+  TStatus failed = Update(2);
+  EXPECT_EQ(failed.Message(), "short.wav cannot be read from the setup. " + Archive() + " is unchanged.");
+  EXPECT_EQ(host_.EntryMessages, std::vector<std::string>{"short.wav\r\rError: DecompSize - 999 OrigSize - 1000"});
+  EXPECT_EQ(test::ReadFile(Archive()), before);
 }
 
 }  // namespace

@@ -304,6 +304,33 @@ TEST(VfsHashFile, RecordsAreSortedAndCollisionsMarked) {
   EXPECT_EQ(VfsHashFilePath("C:\\Ga.me\\data"), "C:\\Ga.me\\data.ht");
 }
 
+// The loader tells a missing file and a damaged one by its status; a damaged
+// one counts as read with no records, so saving rebuilds it.
+TEST_F(VfsFileTest, TheHashFileLoaderFailsOnAMissingOrDamagedFile) {
+  TBytes intact = EncodeHashFile({TVFSHashRecord{7, 1, 2, 3, 4, 1}});
+  TBytes damaged = intact;
+  damaged.pop_back();
+  struct TCase {
+    const char* Label;
+    const TBytes* Bytes;  // null: no file
+    bool Ok;
+    bool Loaded;
+    size_t Records;
+  };
+  const TCase kCases[] = {
+      {"missing", nullptr, false, false, 0}, {"damaged", &damaged, false, true, 0}, {"intact", &intact, true, true, 1}};
+  for (const TCase& row : kCases) {
+    SCOPED_TRACE(row.Label);
+    const std::string path = temp_ / (std::string(row.Label) + ".ht");
+    if (row.Bytes) test::WriteFile(path, *row.Bytes);
+    TVFSHashFile hashFile;
+    TStatus status = hashFile.Load(path);
+    EXPECT_EQ(status.Ok(), row.Ok) << status.Message();
+    EXPECT_EQ(hashFile.Loaded(), row.Loaded);
+    EXPECT_EQ(hashFile.Records().size(), row.Records);
+  }
+}
+
 TEST(PlatformMd5, KnownDigests) {
   auto md5 = CreateMd5Hash();
   ASSERT_TRUE(md5);

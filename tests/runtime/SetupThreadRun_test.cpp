@@ -137,7 +137,7 @@ TEST_F(SetupThreadRunTest, AnAbortedWalkStillSavesTheLogAndProducesTheUninstalle
   EXPECT_EQ(std::count(ran.begin(), ran.end(), "after"), 0);
   EXPECT_TRUE(Files().FileExists(InstallDir() + "\\a.txt"));
   TUninstallList log;
-  ASSERT_EQ(log.LoadFromFile(InstallDir(), "Thread_"), TLogLoad::Loaded);
+  ASSERT_TRUE(log.LoadFromFile(InstallDir(), "Thread_").Ok());
   EXPECT_EQ(log.Files, std::vector<std::string>{"$INSTDIR\\a.txt"});
   TPak uninstaller;
   ASSERT_TRUE(uninstaller.Create(InstallDir() + "\\Thread_Uninstall.exe"));

@@ -623,6 +623,28 @@ TEST_F(StartupTest, ANetworkFolderKeepsItsNameAndGetsTheFreeSpaceOfItsShare) {
   }
 }
 
+// The archive hands the DecompSize text back; start-up shows it before the
+// refusal that names the entry, as two boxes in that order.
+TEST_F(StartupTest, AnEntryOfTheWrongLengthShowsTheDecompSizeBoxBeforeTheRefusal) {
+  TPak pak;
+  ASSERT_TRUE(pak.Create(Archive(), true));
+  TBytes text = test::TextBytes(999);
+  TPackedEntry packed = PackBuffer(text.data(), static_cast<uint32_t>(text.size()));
+  ASSERT_NE(packed.StoredSize, 0u);
+  packed.Size = 1000;  // the record claims one byte more than the stream holds
+  ASSERT_TRUE(pak.WritePacked(pak.AddFile("short.txt", "", 1), packed).Ok());
+  ASSERT_TRUE(pak.WriteHeader().Ok());
+  pak.Close();
+
+  EXPECT_EQ(Start({Archive()}), kExitVerificationFailed);
+  auto shown = answers_.Shown();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(WideToAnsi(shown[0].Text), "short.txt\r\rError: DecompSize - 999 OrigSize - 1000");
+  EXPECT_EQ(WideToAnsi(shown[0].Caption), "Error");
+  EXPECT_EQ(WideToAnsi(shown[1].Text), "Error: Verification Failed. Setup is corrupt.\rID: 0 Filename: short.txt");
+  EXPECT_EQ(WideToAnsi(shown[1].Caption), "Verification Error");
+}
+
 using StartupDeathTest = StartupTest;
 
 TEST_F(StartupDeathTest, AnEntryThatCannotBeInflatedEndsInTheReportOfTheVerificationStage) {

@@ -83,8 +83,8 @@ TEST_F(UninstallerTest, CopiesTheHostAndTheUninstallMaterialWithTheMarkedSetupIn
   const std::vector<std::string> expected = {"Pages.txt", "uninst.txt", "LANGUAGE-English", "empty.txt", "SetupInfo"};
   EXPECT_EQ(Names(uninstaller), expected);
   for (uint32_t i = 0; i < uninstaller.FileCount(); ++i) EXPECT_EQ(uninstaller.Files()[i].Group, 0);
-  EXPECT_EQ(uninstaller.ExtractFile(0), entries[1].Data);
-  EXPECT_EQ(uninstaller.ExtractFile(2), entries[5].Data);
+  EXPECT_EQ(uninstaller.ExtractFile(0).Bytes, entries[1].Data);
+  EXPECT_EQ(uninstaller.ExtractFile(2).Bytes, entries[5].Data);
   EXPECT_EQ(uninstaller.Files()[3].Size, 0u);
 
   uint32_t size = 0;

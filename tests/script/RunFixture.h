@@ -20,7 +20,7 @@
 #include "support/Fixtures.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/TempFolder.h"
-#include "system/HeadlessMessageBoxes.h"
+#include "ui/headless/HeadlessMessageBoxes.h"
 
 namespace tailpack::test {
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include "script/RunFixture.h"
@@ -130,6 +131,10 @@ TEST_F(SystemCommandsRunTest, CreateShortcutWritesTheLinkAndRecordsItWithTheFold
 // with an argument that no ordinary run passes. They test nothing themselves,
 // so an ordinary run skips them instead of counting them as passed.
 constexpr const char* kChildArgument = "--tailpack-execute-child";
+// The folder where a waiting child finds its release and leaves its end mark.
+constexpr std::string_view kChildFolderArgument = "--tailpack-child-folder=";
+constexpr const char* kReleaseFile = "release";
+constexpr const char* kEndedFile = "ended";
 
 bool StartedAsChild() {
   for (const std::string& argument : ::testing::internal::GetArgvs())
@@ -137,18 +142,34 @@ bool StartedAsChild() {
   return false;
 }
 
+std::string ChildFolder() {
+  for (const std::string& argument : ::testing::internal::GetArgvs())
+    if (argument.rfind(kChildFolderArgument, 0) == 0) return argument.substr(kChildFolderArgument.size());
+  return {};
+}
+
 TEST(ExecuteChild, SleepsBriefly) {
   if (!StartedAsChild()) GTEST_SKIP() << "the child program of the execute tests, started by them";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
-TEST(ExecuteChild, SleepsLong) {
+// Waits until the test releases it (or, should the test be gone, a minute
+// has passed), then leaves its end mark: a run that waited for this child
+// would not return before the release.
+TEST(ExecuteChild, WaitsForItsRelease) {
   if (!StartedAsChild()) GTEST_SKIP() << "the child program of the execute tests, started by them";
-  std::this_thread::sleep_for(std::chrono::seconds(3));
+  const std::string folder = ChildFolder();
+  ASSERT_FALSE(folder.empty());
+  const auto giveUp = TClock::now() + std::chrono::minutes(1);
+  while (!Files().FileExists(folder + "\\" + kReleaseFile) && TClock::now() < giveUp)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(WriteBufferToFile(folder + "\\" + kEndedFile, reinterpret_cast<const uint8_t*>("ended"), 5).Ok());
 }
 
-std::string ChildParameters(const std::string& test) {
-  return std::string(kChildArgument) + " --gtest_brief=1 --gtest_filter=ExecuteChild." + test;
+std::string ChildParameters(const std::string& test, const std::string& folder = {}) {
+  std::string parameters = std::string(kChildArgument) + " --gtest_brief=1 --gtest_filter=ExecuteChild." + test;
+  if (!folder.empty()) parameters += " \"" + std::string(kChildFolderArgument) + folder + "\"";
+  return parameters;
 }
 
 TEST_F(SystemCommandsRunTest, ExecuteWaitsUntilTheProgramHasEnded) {
@@ -161,26 +182,34 @@ TEST_F(SystemCommandsRunTest, ExecuteWaitsUntilTheProgramHasEnded) {
   EXPECT_EQ(At(row).Params[1], ChildParameters("SleepsBriefly"));
 }
 
+// The child ends only once released, so a run that returns at all has
+// stopped waiting for it; its end mark, still missing then, shows it.
 TEST_F(SystemCommandsRunTest, ExecuteStopsWaitingWhenTheScriptIsAbortedOrTheApplicationEnds) {
   for (std::atomic<bool>* flag : {&runtime_.ScriptAborted, &runtime_.Terminating}) {
+    SCOPED_TRACE(flag == &runtime_.ScriptAborted ? "aborted" : "terminating");
     runtime_.ScriptAborted = false;
     runtime_.Terminating = false;
-    int32_t row = Line("execute", {System().ExecutablePath(), ChildParameters("SleepsLong")});
+    const std::string folder = temp_ / (flag == &runtime_.ScriptAborted ? "aborted" : "terminating");
+    ASSERT_TRUE(Files().CreateFolder(folder));
+    int32_t row = Line("execute", {System().ExecutablePath(), ChildParameters("WaitsForItsRelease", folder)});
     std::thread stopper([flag] {
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
       *flag = true;
     });
-    auto start = TClock::now();
     Run(row);
     stopper.join();
-    EXPECT_LT(TClock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_FALSE(Files().FileExists(folder + "\\" + kEndedFile));
+    // Released, the child ends on its own and leaves its mark.
+    ASSERT_TRUE(WriteBufferToFile(folder + "\\" + kReleaseFile, reinterpret_cast<const uint8_t*>("go"), 2).Ok());
+    const auto giveUp = TClock::now() + std::chrono::minutes(1);
+    while (!Files().FileExists(folder + "\\" + kEndedFile) && TClock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(Files().FileExists(folder + "\\" + kEndedFile));
   }
 }
 
 TEST_F(SystemCommandsRunTest, ExecuteOfAMissingProgramGoesOnWithoutAWord) {
-  auto start = TClock::now();
   Run(Line("execute", {"$INSTDIR\\missing.exe"}));
-  EXPECT_LT(TClock::now() - start, std::chrono::seconds(2));
   EXPECT_TRUE(answers_.Shown().empty());
   EXPECT_FALSE(runtime_.ScriptAborted);
 }

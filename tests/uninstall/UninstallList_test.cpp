@@ -98,7 +98,8 @@ TEST_F(UninstallListTest, SaveAndLoadRestoreEveryListByteForByte) {
 
   TUninstallList loaded(&variables_);
   loaded.AddFile("C:\\stale");
-  ASSERT_EQ(loaded.LoadFromFile(temp_.Path(), "Demo_"), TLogLoad::Loaded);
+  TStatus read = loaded.LoadFromFile(temp_.Path(), "Demo_");
+  ASSERT_TRUE(read.Ok()) << read.Message();
   EXPECT_EQ(loaded.Files, list.Files);
   EXPECT_EQ(loaded.RegistryValues, list.RegistryValues);
   EXPECT_EQ(loaded.Folders, list.Folders);
@@ -107,14 +108,22 @@ TEST_F(UninstallListTest, SaveAndLoadRestoreEveryListByteForByte) {
 TEST_F(UninstallListTest, MissingAndDamagedLogs) {
   TUninstallList list(&variables_);
   list.AddFile("C:\\kept");
-  EXPECT_EQ(list.LoadFromFile(temp_.Path(), "none_"), TLogLoad::Missing);
+  TStatus missing = list.LoadFromFile(temp_.Path(), "none_");
+  EXPECT_FALSE(missing);
+  EXPECT_NE(missing.Message().find("none_install.log\" is missing"), std::string::npos) << missing.Message();
   EXPECT_EQ(list.Files.size(), 1u);  // records made earlier survive
 
   TUninstallList full(&variables_);
   full.Files = {"first", "second"};
   TBytes bytes = full.Serialize();
   bytes.resize(bytes.size() - 2);  // the second string is cut short
-  EXPECT_EQ(list.Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size())), TLogLoad::Damaged);
+  EXPECT_FALSE(list.Deserialize(bytes.data(), static_cast<uint32_t>(bytes.size())));
+  EXPECT_EQ(list.Files, (std::vector<std::string>{"first"}));
+  // The same cut log read from its file: a failure, with what could be read kept.
+  ASSERT_TRUE(WriteBufferToFile(temp_ / "cut_install.log", bytes.data(), static_cast<uint32_t>(bytes.size())).Ok());
+  TStatus cut = list.LoadFromFile(temp_.Path(), "cut_");
+  EXPECT_FALSE(cut);
+  EXPECT_NE(cut.Message().find("ends early"), std::string::npos) << cut.Message();
   EXPECT_EQ(list.Files, (std::vector<std::string>{"first"}));
 }
 

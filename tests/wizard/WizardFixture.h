@@ -17,7 +17,7 @@
 #include "platform/Platform.h"
 #include "runtime/SetupRuntime.h"
 #include "support/TempFolder.h"
-#include "system/HeadlessMessageBoxes.h"
+#include "ui/headless/HeadlessMessageBoxes.h"
 #include "ui/headless/HeadlessWindows.h"
 #include "wizard/FrmMain.h"
 #include "wizard/ScriptWorker.h"

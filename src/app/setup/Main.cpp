@@ -6,10 +6,17 @@
 #include "platform/TextCodec.h"
 #include "runtime/Startup.h"
 #include "ui/SetupUserInterface.h"
+#include "ui/headless/HeadlessMessageBoxes.h"
 
 int main(int argc, char** argv) {
   // Before any user interface can load a library.
   tailpack::HardenProcess();
+  // Boxes shown before a backend brings its own, and in a run whose backend
+  // has none (a silent run on POSIX), go to standard error and take the
+  // answers of TAILPACK_ANSWERS. It lives as long as the program, as a box
+  // may still be shown while the program ends.
+  static tailpack::THeadlessMessageBoxes boxes;
+  tailpack::SetMessageBoxes(boxes);
   // Where the system hands over one command line, the setup splits it by its
   // own rules (a backslash before a quote is an ordinary character).
   std::vector<std::string> arguments;

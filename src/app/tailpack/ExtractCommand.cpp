@@ -11,6 +11,7 @@
 #include "app/tailpack/ToolSupport.h"
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
+#include "system/MessageBoxes.h"
 #include "base/Errors.h"
 #include "base/ProgressReporter.h"
 #include "base/Text.h"
@@ -48,7 +49,9 @@ std::string DescribeInflateFailure(TPak& pak, uint16_t group, const ETailpackErr
   pak.ForEachInGroup(group, [&](uint32_t index) {
     if (!entry.empty()) return;
     try {
-      pak.ExtractFile(index);
+      // Only the exception matters: the entries before the one that stopped
+      // the extraction passed it, so none has a length to report.
+      (void)pak.ExtractFile(index);
     } catch (const ETailpackError&) {
       entry = "entry " + std::to_string(index) + " \"" + pak.Files()[index].Name + "\"";
     }
@@ -109,6 +112,7 @@ int RunExtract(const TExtractOptions& options) {
     } catch (const ETailpackError& error) {
       result = TStatus::Failure(DescribeInflateFailure(pak, group, error));
     }
+    if (!result.Notice().empty()) ShowMessage(result.Notice(), kDecompSizeCaption);
     if (!result) {
       status.Finish();
       PrintError(TerminalText(result.Message()));

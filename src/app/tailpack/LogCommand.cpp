@@ -7,6 +7,8 @@
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
 #include "platform/HostPaths.h"
+#include "platform/Platform.h"
+#include "system/FileHelpers.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {
@@ -33,18 +35,21 @@ int RunLog(const TLogOptions& options) {
   TUninstallList list;
   // "--prefix Demo" means the log of a "prefix Demo" line, Demo_install.log.
   std::string prefix = options.Prefix;
-  if (!prefix.empty() && prefix.back() != '_' && list.LoadFromFile(*folder, prefix) == TLogLoad::Missing) prefix += '_';
+  auto read = [&folder](const std::string& prefix) {
+    std::string path = TUninstallList::LogPath(*folder, prefix);
+    return Files().FileExists(path) ? TryReadWholeFile(path) : std::nullopt;
+  };
+  if (!prefix.empty() && prefix.back() != '_' && !read(prefix)) prefix += '_';
   std::string path = TUninstallList::LogPath(*folder, prefix);
-  switch (list.LoadFromFile(*folder, prefix)) {
-    case TLogLoad::Missing:
-      PrintError("there is no uninstall log \"" + TerminalText(path) + "\"");
-      return kToolExitUnreadable;
-    case TLogLoad::Damaged:
-      PrintError("the uninstall log is damaged: it ends early; the complete entries follow");
-      break;
-    case TLogLoad::Loaded:
-      break;
+  // Read here rather than by LoadFromFile, so a missing log and a damaged one
+  // get words of their own.
+  auto bytes = read(prefix);
+  if (!bytes) {
+    PrintError("there is no uninstall log \"" + TerminalText(path) + "\"");
+    return kToolExitUnreadable;
   }
+  if (!list.Deserialize(bytes->data(), static_cast<uint32_t>(bytes->size())))
+    PrintError("the uninstall log is damaged: it ends early; the complete entries follow");
   PrintList("Files", list.Files);
   PrintList("Registry values", list.RegistryValues);
   PrintList("Folders", list.Folders);

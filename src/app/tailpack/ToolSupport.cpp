@@ -48,7 +48,7 @@ void PrintError(const std::string& message) {
   std::fprintf(stderr, "tailpack: %s\n", EscapeForTerminal(message).c_str());
 }
 
-TToolMessageBoxes::TToolMessageBoxes() : saved_(MessageBoxes()) { SetMessageBoxes(*this); }
+TToolMessageBoxes::TToolMessageBoxes() : saved_(InstalledMessageBoxes()) { SetMessageBoxes(*this); }
 
 TToolMessageBoxes::~TToolMessageBoxes() { SetMessageBoxes(saved_); }
 

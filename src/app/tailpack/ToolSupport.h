@@ -52,7 +52,7 @@ class TToolMessageBoxes final : public IMessageBoxes {
                       TMessageIcon icon, TMessageOwner owner = TMessageOwner::None) override;
 
  private:
-  IMessageBoxes& saved_;
+  IMessageBoxes* saved_;
 };
 
 // A line that overwrites itself on a terminal; Finish clears it.

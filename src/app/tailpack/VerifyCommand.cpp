@@ -7,6 +7,7 @@
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
 #include "archive/Pak.h"
+#include "system/MessageBoxes.h"
 #include "archive/Verification.h"
 #include "base/Errors.h"
 #include "base/Numbers.h"
@@ -42,6 +43,7 @@ int RunVerify(const TVerifyOptions& options) {
   } catch (const EDecompressionError&) {
     result.FailedIndex = nextIndex;
   }
+  if (!result.Message.empty()) ShowMessage(result.Message, kDecompSizeCaption);
   status.Finish();
   if (result.FailedIndex) {
     ReportFailure(pak, *result.FailedIndex);

@@ -28,6 +28,7 @@ class TRuntimeUpdateHost final : public IUpdateHost {
     return MessageBoxes().Show(AnsiToWide(message), u"Error", TMessageButtons::RetryCancel, TMessageIcon::Warning) ==
            TMessageResult::Retry;
   }
+  void ShowEntryMessage(const std::string& text) override { ShowMessage(text, kDecompSizeCaption); }
 
  private:
   TRunState& runtime_;

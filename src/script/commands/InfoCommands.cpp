@@ -21,8 +21,9 @@ void TUninstallLogLoadCommand::SFXProcess(TRunState& runtime, int32_t row) {
   std::string prefix;
   LogPlace(runtime, row, folder, prefix);
   // A missing log leaves the list as it is, so records made earlier in this
-  // run survive.
-  runtime.UninstallList.LoadFromFile(folder, prefix);
+  // run survive; a cut one gives its complete entries. The script goes on
+  // either way: the line has no failure of its own to report.
+  (void)runtime.UninstallList.LoadFromFile(folder, prefix);
 }
 
 void TUninstallLogSaveCommand::SFXProcess(TRunState& runtime, int32_t row) {

@@ -14,7 +14,7 @@ TTerminalUserInterface::TTerminalUserInterface(std::istream& in, std::ostream& o
                                                TWorkerFactory workerFactory)
     : console_(std::make_shared<TTerminalConsole>(in, out, liveOutput)),
       boxes_(std::make_unique<TTerminalMessageBoxes>(console_)),
-      savedBoxes_(&MessageBoxes()),
+      savedBoxes_(InstalledMessageBoxes()),
       workerFactory_(std::move(workerFactory)) {
   SetMessageBoxes(*boxes_);
 }
@@ -22,7 +22,7 @@ TTerminalUserInterface::TTerminalUserInterface(std::istream& in, std::ostream& o
 TTerminalUserInterface::TTerminalUserInterface()
     : TTerminalUserInterface(std::cin, std::cout, IsTerminal(TStandardStream::Output)) {}
 
-TTerminalUserInterface::~TTerminalUserInterface() { SetMessageBoxes(*savedBoxes_); }
+TTerminalUserInterface::~TTerminalUserInterface() { SetMessageBoxes(savedBoxes_); }
 
 std::unique_ptr<IVerificationWindow> TTerminalUserInterface::CreateVerificationWindow() {
   return std::make_unique<TTerminalVerificationWindow>(console_);

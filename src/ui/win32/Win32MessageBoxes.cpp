@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "system/HeadlessMessageBoxes.h"
+#include "ui/headless/HeadlessMessageBoxes.h"
 #include "ui/win32/Win32Gdi.h"
 
 namespace tailpack::win32 {

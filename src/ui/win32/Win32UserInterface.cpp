@@ -18,7 +18,7 @@ TWin32UserInterface::TWin32UserInterface(bool silent, TWorkerFactory workerFacto
     : silent_(silent),
       workerFactory_(std::move(workerFactory)),
       boxes_(std::make_unique<TWin32MessageBoxes>()),
-      savedBoxes_(&MessageBoxes()) {
+      savedBoxes_(InstalledMessageBoxes()) {
   SetMessageBoxes(*boxes_);
   if (silent_) return;
   // The shell's folder tree and icons want COM on this thread.
@@ -38,7 +38,7 @@ TWin32UserInterface::TWin32UserInterface(bool silent, TWorkerFactory workerFacto
 }
 
 TWin32UserInterface::~TWin32UserInterface() {
-  SetMessageBoxes(*savedBoxes_);
+  SetMessageBoxes(savedBoxes_);
   gdiPlus_.reset();
   if (richEditLibrary_) FreeLibrary(richEditLibrary_);
 }

@@ -1,4 +1,4 @@
-#include "system/HeadlessMessageBoxes.h"
+#include "ui/headless/HeadlessMessageBoxes.h"
 
 #include <cstdio>
 #include <cstdlib>
