@@ -12,6 +12,9 @@ namespace {
 // How far ahead of the entry being taken anything is written: what a failure
 // may have to remove again stays small.
 constexpr size_t kMostAhead = 128;
+// A second thread that ran into that limit goes on once half of it is free
+// again, not at every entry taken: each wake-up is a call into the system.
+constexpr size_t kResumeAhead = kMostAhead / 2;
 
 }  // namespace
 
@@ -46,7 +49,7 @@ TExtractionAhead::~TExtractionAhead() {
 bool TExtractionAhead::Take(size_t position) {
   std::unique_lock guard(lock_);
   taken_ = position + 1;
-  if (laneWaits_) laneMayGo_.notify_one();
+  if (laneWaits_ && next_ < taken_ + kResumeAhead) laneMayGo_.notify_one();
   for (;;) {
     switch (states_[position]) {
       case TState::Open:
@@ -90,7 +93,7 @@ void TExtractionAhead::RunLane() {
         if (stopping_ || next_ >= states_.size()) return;
         laneWaits_ = true;
         laneMayGo_.wait(guard, [this] {
-          return stopping_ || next_ >= states_.size() || next_ < taken_ + kMostAhead;
+          return stopping_ || next_ >= states_.size() || next_ < taken_ + kResumeAhead;
         });
         laneWaits_ = false;
         continue;

@@ -558,6 +558,12 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
 
 namespace {
 
+// Entries smaller than this are written in their turn only. A small file
+// costs a few calls into the system and almost no inflating; under Wine those
+// calls queue for its one server process, where a second thread making them
+// only adds waiting. The second thread does the large ones meanwhile.
+constexpr uint32_t kSmallestAhead = 64 * 1024;
+
 // The name as the file system tells names apart: letter case, and the dots
 // and blanks Windows drops from the end of each part, do not count.
 std::string TargetKey(const std::string& name) {
@@ -670,7 +676,7 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
       *this, indices,
       [&](TPak& reader, uint32_t index, int lane) {
         const TPakFile& entry = files_[index];
-        if (entry.IsLarge() || sharedTargets.count(index) != 0) return false;
+        if (entry.IsLarge() || entry.Size < kSmallestAhead || sharedTargets.count(index) != 0) return false;
         const std::string target = EntryTargetPath(folder, entry.Name);
         if (linkOnTheWay(target, lane)) return false;
         folders.Make(ExtractFileDir(target));

@@ -221,15 +221,15 @@ TEST_F(ExtractGroupTest, EveryMixOfSizesComesThroughIntact) {
 // failure the files behind it that were there before keep their old bytes,
 // while the ones written ahead are gone.
 TEST_F(ExtractGroupTest, FilesWrittenAheadNeverTakeTheTurnOfAnother) {
-  constexpr uint32_t kEntries = 300, kFailing = 150;
+  // Large enough to be written ahead (small files are written in their turn).
+  constexpr uint32_t kEntries = 160, kFailing = 80;
   std::vector<TTestEntry> entries;
   for (uint32_t i = 0; i < kEntries; ++i)
-    entries.push_back({"f" + std::to_string(i) + ".txt", 1, test::TextBytes(200 + i * 37 % 9000)});
+    entries.push_back({"f" + std::to_string(i) + ".txt", 1, test::TextBytes(64 * 1024 + i * 37 % 9000)});
   // The first entry is always written in its turn, while the other thread
   // already writes the next ones.
   entries[0] = {"Same.txt", 1, test::RandomBytes(3 * 1024 * 1024, 3)};
-  entries[1] = {"f1.txt", 1, test::TextBytes(10)};
-  entries[2] = {"SAME.TXT", 1, test::TextBytes(333)};
+  entries[2] = {"SAME.TXT", 1, test::TextBytes(70000)};
   entries_ = entries;
   auto before = [](uint32_t i) { return TBytes(10, static_cast<uint8_t>(i)); };
   for (bool failing : {false, true}) {
