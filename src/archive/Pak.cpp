@@ -564,28 +564,6 @@ namespace {
 // only adds waiting. The second thread does the large ones meanwhile.
 constexpr uint32_t kSmallestAhead = 64 * 1024;
 
-// The name as the file system tells names apart: letter case, and the dots
-// and blanks Windows drops from the end of each part, do not count.
-std::string TargetKey(const std::string& name) {
-  std::string key;
-  std::string part;
-  auto endPart = [&] {
-    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
-    key += part;
-    part.clear();
-  };
-  for (char c : LowerAnsi(name)) {
-    if (c == '\\' || c == '/') {
-      endPart();
-      key += '\\';
-    } else {
-      part += c;
-    }
-  }
-  endPart();
-  return key;
-}
-
 // The entries among Indices whose file another entry writes too, and those
 // whose name may be a short alias ("PROGRA~1") of another's.
 std::unordered_set<uint32_t> EntriesSharingATarget(const std::vector<TPakFile>& files,
@@ -595,7 +573,9 @@ std::unordered_set<uint32_t> EntriesSharingATarget(const std::vector<TPakFile>& 
   for (uint32_t index : indices) {
     const std::string& name = files[index].Name;
     if (name.find('~') != std::string::npos) shared.insert(index);
-    auto [it, added] = first.emplace(TargetKey(name), index);
+    // Letter case does not tell files apart; the names passed CheckEntryName,
+    // so no "/" and no trailing dots or blanks can make two spellings of one.
+    auto [it, added] = first.emplace(LowerAnsi(name), index);
     if (!added) {
       shared.insert(it->second);
       shared.insert(index);
