@@ -8,4 +8,11 @@ export WINEDEBUG
 # Shell links made by tests must not become menu entries on the host.
 WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
 export WINEDLLOVERRIDES
-exec wine "$@"
+wine "$@"
+status=$?
+# Wine's own start-up can fail before the program prints a line; the status
+# is then the only trace a test log keeps.
+if [ "$status" -ne 0 ]; then
+  echo "wine-run: $1 ended with status $status" >&2
+fi
+exit "$status"
