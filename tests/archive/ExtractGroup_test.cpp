@@ -238,8 +238,11 @@ TEST_F(ExtractGroupTest, FilesWrittenAheadNeverTakeTheTurnOfAnother) {
     ASSERT_NO_FATAL_FAILURE(Write());
     Files().CreateFolder(Out());
     // Every seventh file is there already.
-    for (uint32_t i = 0; i < kEntries; i += 7)
-      if (i != 0 && i != 2) ASSERT_TRUE(WriteWholeFile(Out() + "\\" + entries[i].Name, before(i).data(), 10).Ok());
+    for (uint32_t i = 0; i < kEntries; i += 7) {
+      if (i != 0 && i != 2) {
+        ASSERT_TRUE(WriteWholeFile(Out() + "\\" + entries[i].Name, before(i).data(), 10).Ok());
+      }
+    }
     test::TFaultyFileSystem faulty;
     TFileSystemOverride use(faulty);
     if (failing) faulty.FailWritesAfter(10, "f" + std::to_string(kFailing) + ".txt");
