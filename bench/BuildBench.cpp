@@ -54,7 +54,7 @@ void BM_BuildSetup(benchmark::State& state) {
   TBenchScript source(64, 1 << 20);
   TSetupPlan plan = PlanSetup(source.Script());
   if (!plan.Ok()) throw std::runtime_error("the bench script has errors");
-  TWriteOptions options{"", source.Output(), static_cast<unsigned>(state.range(0)), {}};
+  TWriteOptions options{"", source.Output(), static_cast<unsigned>(state.range(0)), {}, {}};
   for (auto _ : state) {
     if (!WriteSetup(plan, options)) throw std::runtime_error("the build failed");
   }

@@ -1,6 +1,8 @@
 #include "builder/SetupWriter.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -19,6 +21,8 @@ namespace {
 
 // Offsets and sizes in the archive are 32-bit.
 constexpr uint64_t kMaxArchiveEnd = 0xFFFFFFFFull;
+// How often a wait for a packed entry looks whether the build should end.
+constexpr auto kStopLookInterval = std::chrono::milliseconds(100);
 
 // One entry on its way from a packing thread to the writer.
 struct TSlot {
@@ -59,9 +63,13 @@ class TParallelPacker {
   }
 
   // Waits for entry Index and hands it over; later entries may then start.
-  TSlot Take(size_t index) {
+  // Nothing when StopRequested (looked at now and then) asks to end first.
+  std::optional<TSlot> Take(size_t index, const std::function<bool()>& stopRequested) {
     std::unique_lock guard(lock_);
-    changed_.wait(guard, [&] { return slots_[index].Ready; });
+    while (!slots_[index].Ready) {
+      if (stopRequested && stopRequested()) return std::nullopt;
+      changed_.wait_for(guard, kStopLookInterval);
+    }
     TSlot slot = std::move(slots_[index]);
     nextToWrite_ = index + 1;
     changed_.notify_all();
@@ -138,6 +146,12 @@ TWriteResult Failure(const std::string& message, int lineNumber = 0, bool script
   return result;
 }
 
+TWriteResult Interrupted() {
+  TWriteResult result = Failure("interrupted: no setup was written");
+  result.Interrupted = true;
+  return result;
+}
+
 // The bytes of the entry table and the header that follow the entries.
 uint64_t TableSize(const std::vector<TPlannedEntry>& entries) {
   uint64_t size = kPakHeaderSize;
@@ -164,7 +178,9 @@ TWriteResult WriteArchive(const TSetupPlan& plan, const TWriteOptions& options, 
   uint64_t end = pak.Header().DataStart;
   for (size_t i = 0; i < plan.Entries.size(); ++i) {
     const TPlannedEntry& entry = plan.Entries[i];
-    TSlot slot = packer.Take(i);
+    std::optional<TSlot> taken = packer.Take(i, options.StopRequested);
+    if (!taken || (options.StopRequested && options.StopRequested())) return Interrupted();
+    TSlot& slot = *taken;
     if (!slot.Error.empty()) return Failure(slot.Error, entry.LineNumber);
     end += slot.Large ? entry.Size : slot.Packed.Stored.size();
     if (end > kMaxArchiveEnd)

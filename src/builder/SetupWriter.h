@@ -24,6 +24,9 @@ struct TWriteOptions {
   std::string OutputPath;  // Windows path
   unsigned Threads = 0;    // 0: one per processor; more than PackingThreads allows are not started
   std::function<void(const TBuildProgress&)> OnProgress;
+  // Looked at between entries and while waiting for one: true ends the build
+  // (the result says Interrupted) with nothing written.
+  std::function<bool()> StopRequested;
 };
 
 struct TWriteResult {
@@ -32,6 +35,7 @@ struct TWriteResult {
   // script asks for too much, rather than the disk failing.
   bool ScriptError = false;
   int LineNumber = 0;  // the script line of the entry that failed; 0: none
+  bool Interrupted = false;  // StopRequested ended it
 
   explicit operator bool() const { return Status.Ok(); }
 };
@@ -43,7 +47,8 @@ unsigned PackingThreads(unsigned requested, size_t entryCount);
 
 // Writes the setup to "OUT.partial" beside the output and moves it into place
 // only when it is complete. Whatever fails (a source, the disk, a thread that
-// cannot start, the format's 4 GiB), no "OUT.partial" stays behind.
+// cannot start, the format's 4 GiB) or ends it (StopRequested), no
+// "OUT.partial" stays behind.
 TWriteResult WriteSetup(const TSetupPlan& plan, const TWriteOptions& options);
 
 }  // namespace tailpack

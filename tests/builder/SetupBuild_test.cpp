@@ -118,7 +118,7 @@ TEST_F(SetupBuildTest, WritesAnArchiveThatReadsBack) {
   TSetupPlan plan = PlanSetup(Script(kScript));
   ASSERT_TRUE(plan.Ok()) << Messages(plan.Errors);
   WriteFile(temp_ / "stub.exe", std::string(1000, 'S'));
-  TWriteOptions options{temp_ / "stub.exe", plan.OutFile, 2, {}};
+  TWriteOptions options{temp_ / "stub.exe", plan.OutFile, 2, {}, {}};
   ASSERT_TRUE(WriteSetup(plan, options));
   EXPECT_FALSE(Files().Exists(plan.OutFile + ".partial"));
 
@@ -149,10 +149,10 @@ TEST_F(SetupBuildTest, OutputDoesNotDependOnRunsOrThreads) {
   ASSERT_TRUE(plan.Ok());
   for (int i = 0; i < 40; ++i) WriteFile(temp_ / ("payload\\f" + std::to_string(i) + ".bin"), std::string(3000 + i * 97, static_cast<char>(i)));
   plan = PlanSetup(temp_ / "setup.tps");
-  ASSERT_TRUE(WriteSetup(plan, TWriteOptions{"", temp_ / "one.pak", 1, {}}));
-  ASSERT_TRUE(WriteSetup(plan, TWriteOptions{"", temp_ / "many.pak", 8, {}}));
+  ASSERT_TRUE(WriteSetup(plan, TWriteOptions{"", temp_ / "one.pak", 1, {}, {}}));
+  ASSERT_TRUE(WriteSetup(plan, TWriteOptions{"", temp_ / "many.pak", 8, {}, {}}));
   TSetupPlan again = PlanSetup(temp_ / "setup.tps");
-  ASSERT_TRUE(WriteSetup(again, TWriteOptions{"", temp_ / "again.pak", 3, {}}));
+  ASSERT_TRUE(WriteSetup(again, TWriteOptions{"", temp_ / "again.pak", 3, {}, {}}));
   TBytes one = ReadFile(temp_ / "one.pak");
   EXPECT_FALSE(one.empty());
   EXPECT_EQ(one, ReadFile(temp_ / "many.pak"));
@@ -299,6 +299,7 @@ TEST_F(SetupBuildTest, NoFailureLeavesAPartialSetup) {
     int Line;
     bool ScriptError;
     std::string Message;
+    bool StopAfterOneEntry = false;
   } cases[] = {
       {"a source that went away", kScript, [&](auto&) { Files().Delete(temp_ / "payload\\readme.txt"); }, "", 10,
        false, "readme.txt"},
@@ -307,6 +308,7 @@ TEST_F(SetupBuildTest, NoFailureLeavesAPartialSetup) {
       {"a stub that cannot be copied", kScript, [](auto&) {}, temp_ / "no-stub.exe", 0, false, "no-stub.exe"},
       {"a setup past 4 GiB", "name A\nfile almost4g.bin\n", [](auto&) {}, temp_ / "stub.exe", 2, true,
        "would pass 4 GiB"},
+      {"a stop request (Ctrl-C)", kScript, [](auto&) {}, "", 0, false, "interrupted", true},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -316,8 +318,12 @@ TEST_F(SetupBuildTest, NoFailureLeavesAPartialSetup) {
     test::TFaultyFileSystem faulty;
     TFileSystemOverride use(faulty);
     c.Break(faulty);
-    TWriteResult result = WriteSetup(plan, TWriteOptions{c.StubPath, temp_ / "out.exe", 2, {}});
+    int entriesWritten = 0;
+    TWriteOptions options{c.StubPath, temp_ / "out.exe", 2, [&](const TBuildProgress&) { ++entriesWritten; }, {}};
+    if (c.StopAfterOneEntry) options.StopRequested = [&] { return entriesWritten > 0; };
+    TWriteResult result = WriteSetup(plan, options);
     EXPECT_FALSE(result);
+    EXPECT_EQ(result.Interrupted, c.StopAfterOneEntry);
     EXPECT_NE(result.Status.Message().find(c.Message), std::string::npos) << result.Status.Message();
     EXPECT_EQ(result.LineNumber, c.Line);
     EXPECT_EQ(result.ScriptError, c.ScriptError);

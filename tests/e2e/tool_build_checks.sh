@@ -105,6 +105,21 @@ mkfifo "$S/stub.fifo"
 expect_exit 6 "$TOOL" build "$S/threads.tps" -o "$WORK/threads.exe" --stub "$S/stub.fifo"
 expect_in "$WORK/err" "cannot copy the stub"
 no_output threads
+# A request to end the build (Ctrl-C, or SIGTERM as here: a background job
+# of a script ignores SIGINT) while it writes: the half-written file goes.
+mkdir -p "$S/slow"
+for i in 1 2 3 4 5 6 7 8; do base64 -w 0 /dev/urandom | head -c 8000000 >"$S/slow/f$i.txt"; done
+printf 'name Slow\nfile slow\\\n' >"$S/slow.tps"
+"$TOOL" build "$S/slow.tps" -o "$WORK/slow.exe" --no-stub -j 1 >"$WORK/out" 2>"$WORK/err" &
+builder=$!
+for _ in $(seq 1 200); do [ -e "$WORK/slow.exe.partial" ] && break; sleep 0.05; done
+[ -e "$WORK/slow.exe.partial" ] || fail "the build wrote no slow.exe.partial to interrupt"
+kill -TERM "$builder"
+status=0
+wait "$builder" || status=$?
+[ "$status" -eq 130 ] || fail "an interrupted build ended with $status, not 130"
+expect_in "$WORK/err" "interrupted: no setup was written"
+no_output slow
 # A source that cannot be read is the script's problem, found before writing.
 ln -s nowhere "$S/data/dangling.txt"
 build threads 5

@@ -13,6 +13,7 @@
 #include "builder/SetupPlan.h"
 #include "builder/SetupWriter.h"
 #include "platform/HostPaths.h"
+#include "platform/Interruption.h"
 #include "platform/Platform.h"
 #include "platform/Terminal.h"
 #include "system/FileHelpers.h"
@@ -102,8 +103,15 @@ int RunBuild(const TBuildOptions& options) {
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
     status.Show(ProgressLine(progress, elapsed.count()));
   };
+  // From here on Ctrl-C lets the writer remove its half-written file first.
+  CatchInterruptions();
+  write.StopRequested = InterruptionRequested;
   TWriteResult written = WriteSetup(plan, write);
   status.Finish();
+  if (written.Interrupted) {
+    PrintError(written.Status.Message());
+    return kToolExitInterrupted;
+  }
   if (!written) {
     // Entries name the line that asked for them; a full disk or a thread
     // that cannot start concern no line.

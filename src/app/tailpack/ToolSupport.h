@@ -20,6 +20,7 @@ constexpr int kToolExitUnreadable = 3;       // missing file, no archive trailer
 constexpr int kToolExitExtractFailed = 4;    // unsafe entry name, write failure, damaged entry
 constexpr int kToolExitScriptErrors = 5;     // the setup script has errors
 constexpr int kToolExitWriteFailed = 6;      // the setup or the uninstall log could not be written or read
+constexpr int kToolExitInterrupted = 130;    // Ctrl-C (128 + SIGINT, as shells report it)
 
 // Opens the setup archive at a host path (a setup executable with an appended
 // archive or an archive file of its own). Returns kToolExitSuccess, or
