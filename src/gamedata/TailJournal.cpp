@@ -3,6 +3,7 @@
 #include "archive/Zlib.h"
 #include "base/Bytes.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 
@@ -75,6 +76,9 @@ TStatus SaveTailJournal(const std::string& archivePath, IFile& archive, uint64_t
   bool written =
       file && file->Write(journal.data(), static_cast<uint32_t>(journal.size())) == journal.size() && file->Flush();
   file.reset();
+  // Without its name on the disk a journal would be lost with the power,
+  // and the archive cut behind it with no way back.
+  written = written && FlushNameOf(path);
   if (!written) {
     Files().Delete(path);
     return TStatus::Failure("Disk full, " + path + " cannot be written.");
@@ -106,8 +110,12 @@ TStatus RestoreFromTailJournal(const std::string& archivePath, IFile& archive) {
 
 TStatus RemoveTailJournal(const std::string& archivePath) {
   std::string path = TailJournalPath(archivePath);
-  if (Files().Exists(path) && !Files().Delete(path))
-    return TStatus::Failure("The journal " + path + " cannot be removed.");
+  if (!Files().Exists(path)) return TStatus::Success();
+  if (!Files().Delete(path)) return TStatus::Failure("The journal " + path + " cannot be removed.");
+  // Should the removal not reach the disk, the next open finds the journal
+  // and puts the archive back as it was before the update: consistent, only
+  // the update is lost. Nothing to report to this run.
+  FlushNameOf(path);
   return TStatus::Success();
 }
 

@@ -2,6 +2,7 @@
 
 #include "archive/Zlib.h"
 #include "platform/Platform.h"
+#include "system/FileHelpers.h"
 
 namespace tailpack {
 
@@ -85,6 +86,13 @@ TStatus TVfsJournal::SaveHashFile(const std::optional<TBytes>& contents) {
 TStatus TVfsJournal::Flush() {
   if (!file_ || !unflushed_) return TStatus::Success();
   if (!file_->Flush()) return TStatus::Failure("Disk full, " + path_ + " cannot be written.");
+  // Before the first change to the archive the journal's name must be on
+  // the disk too: a journal lost with the power leaves a half-changed
+  // archive with no way back.
+  if (!nameFlushed_) {
+    if (!FlushNameOf(path_)) return TStatus::Failure("Disk full, " + path_ + " cannot be written.");
+    nameFlushed_ = true;
+  }
   unflushed_ = false;
   return TStatus::Success();
 }
@@ -92,8 +100,13 @@ TStatus TVfsJournal::Flush() {
 TStatus TVfsJournal::Drop() {
   file_.reset();
   unflushed_ = false;
-  if (Files().Exists(path_) && !Files().Delete(path_))
-    return TStatus::Failure("The journal " + path_ + " cannot be removed.");
+  nameFlushed_ = false;
+  if (!Files().Exists(path_)) return TStatus::Success();
+  if (!Files().Delete(path_)) return TStatus::Failure("The journal " + path_ + " cannot be removed.");
+  // Should the removal not reach the disk, the next open rolls the archive
+  // back to where it was before the update: consistent, only the update is
+  // lost. Nothing to report to this run.
+  FlushNameOf(path_);
   return TStatus::Success();
 }
 
@@ -144,6 +157,7 @@ TStatus TVfsJournal::RollBack(const std::string& archivePath, IFile& archive, co
                               restored.Message() + ".");
   }
   if (!Files().Delete(path)) return TStatus::Failure("The journal " + path + " cannot be removed.");
+  FlushNameOf(path);  // as in Drop
   return TStatus::Success();
 }
 

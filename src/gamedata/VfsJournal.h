@@ -56,6 +56,7 @@ class TVfsJournal {
   std::string path_;
   std::unique_ptr<IFile> file_;
   bool unflushed_ = false;
+  bool nameFlushed_ = false;  // the journal's folder was flushed since it was created
 };
 
 }  // namespace tailpack

@@ -125,6 +125,13 @@ class IFileSystem {
   // offer it), else the system's own write-back. False when the system
   // reports that something could not be stored.
   virtual bool FlushWrittenFiles() = 0;
+  // Makes the names in Folder durable now: a file created, renamed or
+  // deleted there is still so after a power failure. A journal relies on
+  // this: its name must be on the disk before the file it protects changes.
+  // POSIX flushes the folder itself; Windows logs every change of a name in
+  // the file system's own journal, which a flush of the file commits, so there
+  // it only checks that the folder exists.
+  virtual bool FlushFolder(const std::string& folder) = 0;
 
   // Conveniences over Attributes.
   bool Exists(const std::string& path) { return Attributes(path).has_value(); }

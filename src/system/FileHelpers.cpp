@@ -146,6 +146,11 @@ std::string ExtractFileDir(std::string_view path) {
   return folder;
 }
 
+bool FlushNameOf(const std::string& path) {
+  std::string folder = ExtractFileDir(path);
+  return Files().FlushFolder(folder.empty() ? "." : folder);
+}
+
 void SplitNameValue(std::string_view text, std::string& name, std::string& value) {
   size_t equals = text.find('=');
   if (equals == std::string_view::npos) {

@@ -85,6 +85,11 @@ void CreateFolderChain(const std::string& path, IInstallRecorder* recorder);
 // removed) or the folder was refused.
 bool DeleteTree(const std::string& folder);
 
+// Makes the name of the file at Path durable after it was created or
+// removed: flushes the folder that holds it (the current folder for a bare
+// name). A file's own flush does not cover its folder everywhere.
+bool FlushNameOf(const std::string& path);
+
 // Appends "\" unless the text is empty or already ends in "\".
 std::string IncludeTrailingBackslash(std::string_view text);
 // The folder part of a path including its final "\" (empty when none), and the

@@ -77,6 +77,22 @@ TEST_F(DataArchiveAtomicityTest, AFailureAtAnyWriteLeavesTheOldArchive) {
   }
 }
 
+// The journal's name must be on the disk before the archive is cut: when
+// its folder cannot be flushed, the archive is never touched.
+TEST_F(DataArchiveAtomicityTest, AJournalWhoseNameCannotBeStoredStopsTheUpdateFirst) {
+  const TBytes old = test::ReadFile(Archive());
+  TStatus status = TStatus::Success();
+  {
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    faulty.FailFolderFlushes();
+    status = TPakSystem(host_, pak_).UpdateArchive(2, "data.zrp", "pw");
+  }
+  EXPECT_EQ(status.Message().rfind("Disk full, ", 0), 0u) << status.Message();
+  EXPECT_EQ(test::ReadFile(Archive()), old);
+  EXPECT_FALSE(Files().Exists(TailJournalPath(Archive())));
+}
+
 TEST_F(DataArchiveAtomicityTest, AnArchiveLeftCutByACrashIsRestoredWhenNextOpened) {
   const TBytes old = test::ReadFile(Archive());
   const uint64_t tableStart = test::ReadZrp(Archive()).TableStart;

@@ -187,6 +187,21 @@ TEST_F(VfsAtomicityTest, AFailureAtAnyWriteLeavesTheOldOrTheNewState) {
   }
 }
 
+// The journal's name must be on the disk before the archive's first change:
+// when its folder cannot be flushed, the archive is never touched.
+TEST_F(VfsAtomicityTest, AJournalWhoseNameCannotBeStoredStopsTheUpdateFirst) {
+  const TBytes oldArchive = test::ReadFile(Archive());
+  TVfsGroupResult result;
+  {
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    faulty.FailFolderFlushes();
+    result = Update(2);
+  }
+  EXPECT_NE(result.Outcome, TVfsGroupOutcome::Done);
+  EXPECT_EQ(test::ReadFile(Archive()), oldArchive);
+}
+
 TEST_F(VfsAtomicityTest, AnUpdateThatNeverSavedIsRolledBackWhenNextOpened) {
   const TBytes old = test::VfsSnapshot(Archive());
   const TBytes oldArchive = test::ReadFile(Archive());

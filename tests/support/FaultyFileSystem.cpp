@@ -83,6 +83,11 @@ void TFaultyFileSystem::FailFlushWrittenFiles() {
   failFlushWrittenFiles_ = true;
 }
 
+void TFaultyFileSystem::FailFolderFlushes() {
+  std::lock_guard guard(lock_);
+  failFolderFlushes_ = true;
+}
+
 void TFaultyFileSystem::FailWriteCall(uint64_t number, bool persistent) {
   std::lock_guard guard(lock_);
   failingWriteCall_ = writeCalls_ + number;
@@ -103,6 +108,7 @@ void TFaultyFileSystem::ClearFaults() {
   failingOpens_.clear();
   failingCloses_.clear();
   failFlushWrittenFiles_ = false;
+  failFolderFlushes_ = false;
 }
 
 std::vector<std::string> TFaultyFileSystem::FlushedFiles() const {
@@ -128,6 +134,15 @@ bool TFaultyFileSystem::FlushWrittenFiles() {
     fail = failFlushWrittenFiles_;
   }
   return inner_.FlushWrittenFiles() && !fail;
+}
+
+bool TFaultyFileSystem::FlushFolder(const std::string& folder) {
+  bool fail = false;
+  {
+    std::lock_guard guard(lock_);
+    fail = failFolderFlushes_;
+  }
+  return !fail && inner_.FlushFolder(folder);
 }
 
 uint32_t TFaultyFileSystem::LargestRead() const {

@@ -36,6 +36,8 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   void FailCloses(const std::string& pathPart);
   // FlushWrittenFiles reports failure (the disk took not everything).
   void FailFlushWrittenFiles();
+  // FlushFolder reports failure (the names of a folder could not be stored).
+  void FailFolderFlushes();
   // Write call Number from now on (1 for the next, counting the calls on
   // every file) writes nothing; with Persistent every later call fails too,
   // as on a disk that stays full.
@@ -56,6 +58,7 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
 
   std::unique_ptr<IFile> Open(const std::string& path, TFileMode mode, TFileShare share) override;
   bool FlushWrittenFiles() override;
+  bool FlushFolder(const std::string& folder) override;
 
   // Write calls so far (ResetCounters starts again at 0).
   uint64_t WriteCalls() const;
@@ -72,6 +75,7 @@ class TFaultyFileSystem final : public TForwardingFileSystem {
   std::vector<std::string> failingOpens_;
   std::vector<std::string> failingCloses_;
   bool failFlushWrittenFiles_ = false;
+  bool failFolderFlushes_ = false;
   std::vector<std::string> flushedFiles_;
   int flushesOfWrittenFiles_ = 0;
   uint32_t largestRead_ = 0;

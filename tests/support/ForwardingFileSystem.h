@@ -41,6 +41,7 @@ class TForwardingFileSystem : public IFileSystem {
   TDriveType DriveType(const std::string& root) override { return inner_.DriveType(root); }
   std::optional<uint64_t> FreeSpace(const std::string& root) override { return inner_.FreeSpace(root); }
   bool FlushWrittenFiles() override { return inner_.FlushWrittenFiles(); }
+  bool FlushFolder(const std::string& folder) override { return inner_.FlushFolder(folder); }
 
  protected:
   IFileSystem& inner_;

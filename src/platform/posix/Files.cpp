@@ -571,6 +571,13 @@ class TPosixFileSystem final : public IFileSystem {
   }
 
   bool FlushWrittenFiles() override { return WrittenFileSystems().FlushAll(); }
+
+  bool FlushFolder(const std::string& folder) override {
+    auto host = posix::ToHostPath(folder);
+    if (!host) return false;
+    TDescriptor directory(open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return directory.Get() >= 0 && fsync(directory.Get()) == 0;
+  }
 };
 
 }  // namespace

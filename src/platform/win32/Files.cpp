@@ -459,6 +459,8 @@ class TWin32FileSystem final : public IFileSystem {
   }
 
   bool FlushWrittenFiles() override { return WrittenVolumes().FlushAll(); }
+
+  bool FlushFolder(const std::string& folder) override { return FolderExists(folder); }
 };
 
 }  // namespace
