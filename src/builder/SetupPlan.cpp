@@ -117,6 +117,9 @@ class TPlanner {
   int uninstallPagesLine_ = 0;
   int changelogLine_ = 0;
   bool tooManyEntries_ = false;
+  // The groups whose files go into data or VFS archives: the setup updates
+  // those from entries held whole in memory, so no entry may be large.
+  std::set<int32_t> updateGroups_;
 };
 
 void TPlanner::Run() {
@@ -210,6 +213,11 @@ void TPlanner::CompileLine(size_t row) {
     case TSetupInfoField::UninstallPages: uninstallPagesLine_ = currentLine_; break;
     case TSetupInfoField::Changelog: changelogLine_ = currentLine_; break;
     default: break;
+  }
+  if (command->FileKind() == 2) {
+    // The compile step appended the group's number.
+    const std::vector<std::string>& params = compiler_.Lines.Lines[row].Params;
+    if (auto group = params.empty() ? std::nullopt : ParseInteger(params.back())) updateGroups_.insert(*group);
   }
   if (before) CheckSetupInfo(*before, currentLine_);
   if (plan_.Errors.size() == errorsBefore) CheckSources(compiler_.Lines.Lines[row], *command, currentLine_);
@@ -313,6 +321,11 @@ void TPlanner::AddEntry(const std::string& name, uint16_t group, const std::stri
   if (*size > kMaxEntrySize) {
     Error(lineNumber, "\"" + Shown(source) + "\" is " + Thousands(*size) +
                           " bytes; an entry of a setup holds less than 4 GiB");
+    return;
+  }
+  if (*size >= kLargeFileLimit && updateGroups_.count(group) != 0) {
+    Error(lineNumber, "\"" + Shown(source) + "\" is " + Thousands(*size) +
+                          " bytes; files of 70 MiB and more cannot go into an archive update");
     return;
   }
   if (plan_.Entries.size() >= kMaxPakEntries) {

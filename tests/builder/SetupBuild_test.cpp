@@ -200,14 +200,21 @@ TEST_F(SetupBuildTest, WhatTheFormatCannotHoldIsAnErrorOfItsLine) {
       {"an entry of 4 GiB", "name A\nfile huge.bin\n", 2, "\"huge.bin\" is 4,294,967,296 bytes"},
       {"a data archive password of 42 characters", "name A\nzrpupdate huge.bin " + std::string(42, 'p') + " data.zrp\n",
        2, "the password is longer than 41 characters"},
+      {"a file of 70 MiB in a data archive update", "name A\nzrpupdate big.bin pw data.zrp\n", 2,
+       "\"big.bin\" is 73,400,320 bytes; files of 70 MiB and more cannot go into an archive update"},
+      {"a file of 70 MiB in a VFS archive update", "name A\nfile big.bin\nvfsupdate big.bin game.vfs\n", 3,
+       "files of 70 MiB and more cannot go into an archive update"},
   };
   WriteSparseFile(temp_ / "huge.bin", 0x100000000ull);
+  WriteSparseFile(temp_ / "big.bin", kLargeFileLimit);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TSetupPlan plan = PlanSetup(Script(c.Script));
     EXPECT_FALSE(plan.Ok());
     EXPECT_TRUE(AnyContains(ErrorsOfLine(plan, c.Line), c.Error)) << Messages(plan.Errors);
   }
+  // A plain "file" line copies such a file in chunks: no error.
+  EXPECT_TRUE(PlanSetup(Script("name A\nfile big.bin\n")).Ok());
 }
 
 TEST_F(SetupBuildTest, ErrorsOfTheMaterialNameTheirLine) {
