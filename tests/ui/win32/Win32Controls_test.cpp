@@ -29,6 +29,21 @@ TBytes TinyBitmap() {
   return file;
 }
 
+// An enhanced metafile of a frame 20 x 10 mm with a rectangle in it, made
+// by the system's own metafile recorder.
+TBytes TinyMetafile() {
+  RECT frame{0, 0, 2000, 1000};  // in 0.01 mm
+  HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  if (!recorder) return {};
+  Rectangle(recorder, 5, 5, 60, 30);
+  HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
+  if (!metafile) return {};
+  TBytes bytes(GetEnhMetaFileBits(metafile, 0, nullptr));
+  GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), bytes.data());
+  DeleteEnhMetaFile(metafile);
+  return bytes;
+}
+
 class Win32ControlsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -120,6 +135,25 @@ TEST_F(Win32ControlsTest, PicturesLoadThroughGdiPlusAndTileToTheControl) {
   EXPECT_EQ(image.PictureSize(), (TSize{2, 3}));
   image.TilePicture({TPoint{0, 0}, TPoint{2, 0}, TPoint{4, 0}, TPoint{6, 0}, TPoint{0, 3}});
   EXPECT_EQ(image.PictureSize(), (TSize{7, 5}));
+}
+
+TEST_F(Win32ControlsTest, MetafilesLoadThroughGdiPlusAndStretch) {
+  TGdiPlusSession session;
+  if (!GdiPlus()) GTEST_SKIP() << "no GDI+ on this system";
+  const TBytes metafile = TinyMetafile();
+  ASSERT_FALSE(metafile.empty());
+  IControl& image = area_->CreateControl(TControlKind::Image, "logo");
+  image.SetBounds(TBounds{10, 10, 120, 40});
+  EXPECT_FALSE(image.LoadPicture(TinyBitmap(), TPictureFormat::Metafile));
+  ASSERT_TRUE(image.LoadPicture(metafile, TPictureFormat::Metafile));
+  const TSize size = image.PictureSize();
+  EXPECT_GT(size.Width, 0);
+  EXPECT_GT(size.Height, 0);
+  // Drawn stretched into the control, the way a layout shows a logo.
+  image.SetStretch(true);
+  ShowWindow(owner_, SW_SHOWNOACTIVATE);
+  RedrawWindow(owner_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ShowWindow(owner_, SW_HIDE);
 }
 
 }  // namespace
