@@ -240,9 +240,8 @@ TWriteResult WriteSetup(const TSetupPlan& plan, const TWriteOptions& options) {
     written = Failure(std::string("cannot write the setup: ") + error.what());
   }
   if (!written) return written;
-  if (Files().Exists(options.OutputPath) && !Files().Delete(options.OutputPath))
-    return Failure("cannot replace \"" + options.OutputPath + "\"");
-  if (!Files().Rename(partial.Path(), options.OutputPath))
+  // In one step: a setup that was there stays until the new one replaces it.
+  if (!Files().RenameReplacing(partial.Path(), options.OutputPath))
     return Failure("cannot move the new setup to \"" + options.OutputPath + "\"");
   partial.Moved();
   return written;

@@ -99,6 +99,11 @@ class IFileSystem {
   // A link at Destination is replaced by the copy, never written through.
   virtual bool Copy(const std::string& source, const std::string& destination, bool failIfExists) = 0;
   virtual bool Rename(const std::string& oldPath, const std::string& newPath) = 0;
+  // Renames the file OldPath to NewPath in one step, replacing a file that
+  // NewPath names: NewPath names the old file or the new one at every
+  // moment, never neither. For a file made whole beside the one it
+  // replaces; fails for a folder at NewPath and between volumes.
+  virtual bool RenameReplacing(const std::string& oldPath, const std::string& newPath) = 0;
   virtual bool Delete(const std::string& path) = 0;
   // Lets the current user start the file as a program: on POSIX the owner's
   // execute permission is added (nobody else's); Windows starts any program

@@ -177,16 +177,19 @@ TStatus CreateUninstaller(TSetupRuntime& runtime, const std::string& hostExecuta
                             hostExecutable + "\" cannot be read");
 
   CreateFolderChain(info.InstallDir, &runtime.UninstallList);
-  // A second installation replaces the uninstaller rather than appending to it.
-  if (Files().Exists(uninstaller)) Files().Delete(uninstaller);
-  TStatus status = CopyProgram(hostExecutable, *length, uninstaller);
+  // Made whole beside its place, then moved there in one step: an
+  // uninstaller that cannot be written leaves the one of an earlier
+  // installation, which the system's list still names, never none.
+  const std::string partial = uninstaller + ".partial";
+  TStatus status = CopyProgram(hostExecutable, *length, partial);
   if (status) {
-    ReplaceUninstallerIcon(runtime.Pak, uninstaller);
-    status = AppendArchive(runtime, uninstaller);
+    ReplaceUninstallerIcon(runtime.Pak, partial);
+    status = AppendArchive(runtime, partial);
   }
+  if (status) status = MovePartialIntoPlace(partial, uninstaller);
   if (!status) {
     // Half an uninstaller would only fail later, when it is needed.
-    Files().Delete(uninstaller);
+    Files().Delete(partial);
     return TStatus::Failure("The uninstaller \"" + uninstaller + "\" could not be written: " + status.Message());
   }
   // Registered only now that the file is complete and on the disk: the

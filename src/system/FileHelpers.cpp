@@ -82,6 +82,23 @@ TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t co
   return writer.Finish(durability);
 }
 
+TStatus ReplaceWholeFile(const std::string& path, const uint8_t* data, uint32_t count) {
+  const std::string partial = path + ".partial";
+  if (TStatus written = WriteWholeFile(partial, data, count, TDurability::Flushed); !written) return written;
+  return MovePartialIntoPlace(partial, path);
+}
+
+TStatus MovePartialIntoPlace(const std::string& partialPath, const std::string& path) {
+  if (!Files().RenameReplacing(partialPath, path)) {
+    Files().Delete(partialPath);
+    return TStatus::Failure("Cannot replace \"" + path + "\"");
+  }
+  // The new file is whole either way; should its name not reach the disk
+  // the old file is what a power failure leaves, which is no loss.
+  FlushNameOf(path);
+  return TStatus::Success();
+}
+
 bool IsAbsoluteDrivePath(std::string_view path) {
   if (path.size() <= 3 || path[1] != ':' || path[2] != '\\') return false;
   char letter = path[0];

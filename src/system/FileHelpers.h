@@ -66,6 +66,16 @@ class TWholeFileWriter {
 TStatus WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t count,
                        TDurability durability = TDurability::Flushed);
 
+// Writes the file anew without ever leaving it missing or cut: the bytes go
+// to "PATH.partial" first, flushed, which then takes the place of a file at
+// Path in one step and has its name stored. On any failure a file that was
+// at Path stays as it was, and no "PATH.partial" is left.
+TStatus ReplaceWholeFile(const std::string& path, const uint8_t* data, uint32_t count);
+
+// Moves a finished "PATH.partial" (PartialPath) into the place of Path in
+// one step and stores its name; removes it when that fails.
+TStatus MovePartialIntoPlace(const std::string& partialPath, const std::string& path);
+
 // Creates the folders of Path, then creates (or truncates) the file and writes
 // Count bytes. A file that cannot be written completely is removed again and
 // the failure returned, so no truncated file is left behind.

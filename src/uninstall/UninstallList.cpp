@@ -143,9 +143,9 @@ TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string&
         return TStatus::Failure("An entry is too long for the uninstall log \"" + path + "\"");
   }
   TBytes bytes = Serialize();
-  // An existing log is deleted and written anew.
-  ::tailpack::Files().Delete(path);
-  return WriteWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  // An existing log is replaced by the new one in one step: a log that
+  // cannot be written leaves the one before it, not none.
+  return ReplaceWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 TStatus TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {

@@ -148,6 +148,24 @@ TEST_F(FileSystemTest, RenameNeverReplaces) {
   EXPECT_EQ(Text(temp_ / "moved\\inner.txt"), "I");
 }
 
+TEST_F(FileSystemTest, RenameReplacingPutsAFileInTheOthersPlace) {
+  std::string fresh = Put("new.txt", "new");
+  std::string old = Put("old.txt", "old");
+  EXPECT_TRUE(Files().RenameReplacing(fresh, old));
+  EXPECT_EQ(Text(old), "new");
+  EXPECT_FALSE(Files().Exists(fresh));
+  // Onto a name that is free, it is a rename.
+  EXPECT_TRUE(Files().RenameReplacing(old, temp_ / "other.txt"));
+  EXPECT_EQ(Text(temp_ / "other.txt"), "new");
+  // Never over a folder, never from nothing.
+  ASSERT_TRUE(Files().CreateFolder(temp_ / "dir"));
+  EXPECT_FALSE(Files().RenameReplacing(temp_ / "other.txt", temp_ / "dir"));
+  EXPECT_TRUE(Files().FolderExists(temp_ / "dir"));
+  EXPECT_EQ(Text(temp_ / "other.txt"), "new");
+  EXPECT_FALSE(Files().RenameReplacing(temp_ / "missing.txt", temp_ / "other.txt"));
+  EXPECT_EQ(Text(temp_ / "other.txt"), "new");
+}
+
 TEST_F(FileSystemTest, RenameCanChangeTheLetterCase) {
   std::string path = Put("name.txt", "N");
   ASSERT_TRUE(Files().Rename(path, temp_ / "NAME.TXT"));

@@ -153,9 +153,28 @@ TEST_F(UninstallerTest, AnUninstallerThatCannotBeWrittenIsRemovedAndTheFailureRe
     EXPECT_FALSE(status.Ok());
     EXPECT_NE(status.Message().find("Game_Uninstall.exe"), std::string::npos) << status.Message();
     EXPECT_FALSE(Files().Exists(Uninstaller()));
+    EXPECT_FALSE(Files().Exists(Uninstaller() + ".partial"));
     // The system's list never names an uninstaller that is not there.
     EXPECT_FALSE(Registry().KeyExists(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)));
   }
+}
+
+// The new uninstaller is made whole beside its place: when it cannot be,
+// the first installation's uninstaller, which the system's list names,
+// stays as it was.
+TEST_F(UninstallerTest, AFailedSecondInstallationKeepsTheFirstUninstaller) {
+  ASSERT_NO_FATAL_FAILURE(UseHostWithArchive(TypicalEntries()));
+  ASSERT_TRUE(CreateUninstaller(runtime_, Host()).Ok());
+  const TBytes first = test::ReadFile(Uninstaller());
+  {
+    test::TFaultyFileSystem faulty;
+    faulty.FailWritesAfter(100, "Game_Uninstall.exe");
+    TFileSystemOverride override(faulty);
+    EXPECT_FALSE(CreateUninstaller(runtime_, Host()).Ok());
+  }
+  EXPECT_EQ(test::ReadFile(Uninstaller()), first);
+  EXPECT_FALSE(Files().Exists(Uninstaller() + ".partial"));
+  EXPECT_TRUE(Registry().KeyExists(kRootLocalMachine, UninstallRegistryKey(runtime_.SetupInfo.Info.ShortName)));
 }
 
 TEST_F(UninstallerTest, AHostThatCannotBeReadIsAFailureWithoutRegistration) {

@@ -31,6 +31,9 @@ class TForwardingFileSystem : public IFileSystem {
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     return inner_.Rename(oldPath, newPath);
   }
+  bool RenameReplacing(const std::string& oldPath, const std::string& newPath) override {
+    return inner_.RenameReplacing(oldPath, newPath);
+  }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool MakeExecutable(const std::string& path) override { return inner_.MakeExecutable(path); }
   std::string TempFolder() override { return inner_.TempFolder(); }
@@ -82,6 +85,10 @@ class TNetworkShareMap : public TForwardingFileSystem {
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     return inner_.Rename(Map(oldPath), Map(newPath));
   }
+  bool RenameReplacing(const std::string& oldPath, const std::string& newPath) override {
+    return inner_.RenameReplacing(Map(oldPath), Map(newPath));
+  }
+  bool FlushFolder(const std::string& folder) override { return inner_.FlushFolder(Map(folder)); }
   bool Delete(const std::string& path) override { return inner_.Delete(Map(path)); }
   bool MakeExecutable(const std::string& path) override { return inner_.MakeExecutable(Map(path)); }
   std::optional<uint64_t> FreeSpace(const std::string& root) override {

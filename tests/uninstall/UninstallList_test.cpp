@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 #include "setupinfo/PathVariables.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TempFolder.h"
 #include "system/FileHelpers.h"
 #include "uninstall/Cipher.h"
@@ -81,6 +82,28 @@ TEST_F(UninstallListTest, AnEmptyListIsSixZeroBytes) {
   TUninstallList list(&variables_);
   ASSERT_TRUE(list.SaveToFile(temp_.Path(), ""));
   EXPECT_EQ(ReadFile(temp_ / "install.log"), TBytes(6, 0));
+}
+
+// A second installation's log replaces the first in one step: one that
+// cannot be written (a full disk) leaves the first, never none or half.
+TEST_F(UninstallListTest, ALogThatCannotBeWrittenLeavesTheOneBefore) {
+  TUninstallList first(&variables_);
+  first.Files = {"$INSTDIR\\old.txt"};
+  ASSERT_TRUE(first.SaveToFile(temp_.Path(), "Demo_"));
+  const TBytes before = ReadFile(temp_ / "Demo_install.log");
+  TUninstallList second(&variables_);
+  second.Files = {"$INSTDIR\\new.txt", "$INSTDIR\\more.txt"};
+  {
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    faulty.FailWritesAfter(10, "Demo_install.log");
+    EXPECT_FALSE(second.SaveToFile(temp_.Path(), "Demo_").Ok());
+  }
+  EXPECT_EQ(ReadFile(temp_ / "Demo_install.log"), before);
+  EXPECT_FALSE(Files().Exists(temp_ / "Demo_install.log.partial"));
+  ASSERT_TRUE(second.SaveToFile(temp_.Path(), "Demo_"));
+  EXPECT_NE(ReadFile(temp_ / "Demo_install.log"), before);
+  EXPECT_FALSE(Files().Exists(temp_ / "Demo_install.log.partial"));
 }
 
 TEST_F(UninstallListTest, SaveAndLoadRestoreEveryListByteForByte) {

@@ -505,6 +505,19 @@ class TPosixFileSystem final : public IFileSystem {
     return true;
   }
 
+  bool RenameReplacing(const std::string& oldPath, const std::string& newPath) override {
+    auto from = posix::ToHostPath(oldPath);
+    auto to = posix::ToHostPath(newPath);
+    struct stat source;
+    if (!from || !to || lstat(from->c_str(), &source) != 0 || !S_ISREG(source.st_mode)) return false;
+    struct stat target;
+    if (lstat(to->c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return false;
+    if (rename(from->c_str(), to->c_str()) != 0) return false;
+    posix::FolderListings().NoteRemoved(*from);
+    posix::FolderListings().NoteAdded(*to);
+    return true;
+  }
+
   bool Delete(const std::string& path) override {
     auto host = posix::ToHostPath(path);
     if (!host) return false;

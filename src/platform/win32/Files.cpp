@@ -368,6 +368,17 @@ class TWin32FileSystem final : public IFileSystem {
     return true;
   }
 
+  bool RenameReplacing(const std::string& oldPath, const std::string& newPath) override {
+    if (oldPath.empty() || newPath.empty() || FolderExists(newPath)) return false;
+    // Without MOVEFILE_COPY_ALLOWED a move between volumes fails instead of
+    // copying, which would not be one step.
+    std::wstring to = ToWide(newPath);
+    if (!MoveFileExW(ToWide(oldPath).c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return false;
+    WrittenVolumes().Note(to);
+    return true;
+  }
+
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     if (oldPath.empty() || newPath.empty()) return false;
     std::wstring from = ToWide(oldPath);
