@@ -164,6 +164,12 @@ TEST_F(FileSystemTest, RenameReplacingPutsAFileInTheOthersPlace) {
   EXPECT_EQ(Text(temp_ / "other.txt"), "new");
   EXPECT_FALSE(Files().RenameReplacing(temp_ / "missing.txt", temp_ / "other.txt"));
   EXPECT_EQ(Text(temp_ / "other.txt"), "new");
+  // Nor over a read-only file.
+  std::string locked = Put("locked.txt", "L");
+  ASSERT_TRUE(Files().SetAttributes(locked, kAttributeReadOnly));
+  EXPECT_FALSE(Files().RenameReplacing(temp_ / "other.txt", locked));
+  EXPECT_EQ(Text(locked), "L");
+  ASSERT_TRUE(Files().SetAttributes(locked, kAttributeNormal));
 }
 
 TEST_F(FileSystemTest, RenameCanChangeTheLetterCase) {

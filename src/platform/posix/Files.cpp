@@ -510,8 +510,9 @@ class TPosixFileSystem final : public IFileSystem {
     auto to = posix::ToHostPath(newPath);
     struct stat source;
     if (!from || !to || lstat(from->c_str(), &source) != 0 || !S_ISREG(source.st_mode)) return false;
-    struct stat target;
-    if (lstat(to->c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return false;
+    // As on Windows, neither a folder nor a read-only file is replaced.
+    auto target = HostAttributes(*to);
+    if (target && (*target & (kAttributeDirectory | kAttributeReadOnly))) return false;
     if (rename(from->c_str(), to->c_str()) != 0) return false;
     posix::FolderListings().NoteRemoved(*from);
     posix::FolderListings().NoteAdded(*to);

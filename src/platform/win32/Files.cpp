@@ -369,7 +369,11 @@ class TWin32FileSystem final : public IFileSystem {
   }
 
   bool RenameReplacing(const std::string& oldPath, const std::string& newPath) override {
-    if (oldPath.empty() || newPath.empty() || FolderExists(newPath)) return false;
+    if (oldPath.empty() || newPath.empty()) return false;
+    // Windows refuses to replace a read-only file; Wine replaces it, so the
+    // rule is checked here for both.
+    auto target = Attributes(newPath);
+    if (target && (*target & (kAttributeDirectory | kAttributeReadOnly))) return false;
     // Without MOVEFILE_COPY_ALLOWED a move between volumes fails instead of
     // copying, which would not be one step.
     std::wstring to = ToWide(newPath);
