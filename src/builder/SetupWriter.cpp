@@ -63,11 +63,13 @@ class TParallelPacker {
   }
 
   // Waits for entry Index and hands it over; later entries may then start.
-  // Nothing when StopRequested (looked at now and then) asks to end first.
+  // Nothing when StopRequested (looked at first and while waiting) asks to
+  // end.
   std::optional<TSlot> Take(size_t index, const std::function<bool()>& stopRequested) {
     std::unique_lock guard(lock_);
-    while (!slots_[index].Ready) {
+    for (;;) {
       if (stopRequested && stopRequested()) return std::nullopt;
+      if (slots_[index].Ready) break;
       changed_.wait_for(guard, kStopLookInterval);
     }
     TSlot slot = std::move(slots_[index]);
@@ -179,7 +181,7 @@ TWriteResult WriteArchive(const TSetupPlan& plan, const TWriteOptions& options, 
   for (size_t i = 0; i < plan.Entries.size(); ++i) {
     const TPlannedEntry& entry = plan.Entries[i];
     std::optional<TSlot> taken = packer.Take(i, options.StopRequested);
-    if (!taken || (options.StopRequested && options.StopRequested())) return Interrupted();
+    if (!taken) return Interrupted();
     TSlot& slot = *taken;
     if (!slot.Error.empty()) return Failure(slot.Error, entry.LineNumber);
     end += slot.Large ? entry.Size : slot.Packed.Stored.size();

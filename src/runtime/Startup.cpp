@@ -119,7 +119,7 @@ std::optional<int> OpenAndVerify(TSetupRuntime& runtime, IUserInterface& ui, uin
     });
     if (result.FailedIndex) {
       const uint32_t failed = *result.FailedIndex;
-      if (!result.Message.empty()) ShowMessage(result.Message, kDecompSizeCaption);
+      ShowMessageIfAny(result.Message, kDecompSizeCaption);
       return Refuse("Error: Verification Failed. Setup is corrupt.\rID: " + std::to_string(failed) +
                         " Filename: " + runtime.Pak.Files()[failed].Name,
                     kCorruptCaption, kExitVerificationFailed);
@@ -187,7 +187,7 @@ void ReadSpaceAvailable(TSetupRuntime& runtime) {
 std::optional<int> LoadCompiledScript(TSetupRuntime& runtime) {
   uint32_t size = 0;
   auto bytes = runtime.Pak.FindFile(kCompiledLinesEntry, 0, size);
-  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+  ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
   if (!bytes) return Refuse("Error: Compiled Lines Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
   if (TStatus loaded = runtime.Script.LoadFromBuffer(bytes->data(), static_cast<uint32_t>(bytes->size())); !loaded)
     return Refuse("Error: Compiled Lines Damaged. Setup is corrupt\r" + loaded.Message(), kCorruptCaption,
@@ -229,7 +229,7 @@ void LoadLanguages(TSetupRuntime& runtime) {
     const TPakFile& entry = runtime.Pak.Files()[index];
     if (entry.Size == 0 || !StartsWithNoCase(entry.Name, kLanguageEntryPrefix)) return;
     auto bytes = runtime.Pak.ExtractFile(index);
-    if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+    ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
     if (bytes) runtime.Languages.Add(bytes->data(), static_cast<uint32_t>(bytes->size()));
   });
   int current = runtime.Languages.FindByLangID(runtime.SystemLangID);
@@ -261,7 +261,7 @@ std::optional<int> LoadSetup(TSetupRuntime& runtime, uint64_t groupedTotal) {
 
   uint32_t size = 0;
   auto setupInfo = runtime.Pak.FindFile(kSetupInfoEntry, 0, size);
-  if (!setupInfo.Message.empty()) ShowMessage(setupInfo.Message, kDecompSizeCaption);
+  ShowMessageIfAny(setupInfo.Message, kDecompSizeCaption);
   if (!setupInfo)
     return Refuse("Error: Setup Information Missing. Setup is corrupt", kCorruptCaption, kExitStartupFailed);
   // A record cut short reads as far as it goes; it has passed its checksum.

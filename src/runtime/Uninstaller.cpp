@@ -4,7 +4,6 @@
 
 #include "archive/CertificateTable.h"
 #include "archive/Pak.h"
-#include "system/MessageBoxes.h"
 #include "archive/SetupEntryNames.h"
 #include "platform/Platform.h"
 #include "platform/TextCase.h"
@@ -12,6 +11,7 @@
 #include "setupinfo/RegistryAccessor.h"
 #include "setupinfo/SetupInfo.h"
 #include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 #include "system/PrivateTempFolder.h"
 #include "system/ShellHelpers.h"
 
@@ -76,7 +76,7 @@ void ReplaceUninstallerIcon(TPak& pak, const std::string& uninstaller) {
     const TPakFile& entry = pak.Files()[i];
     if (entry.Group != 0 || !SameTextAnsi(entry.Name, kUninstallIconEntry)) continue;
     auto icon = pak.ExtractFile(i);
-    if (!icon.Message.empty()) ShowMessage(icon.Message, kDecompSizeCaption);
+    ShowMessageIfAny(icon.Message, kDecompSizeCaption);
     auto folder = RunTempFolder().Path();
     if (!icon || !folder) continue;
     std::string iconFile = *folder + "icon.ico";
@@ -102,7 +102,7 @@ TStatus CopyEntry(TPak& from, uint32_t index, TPak& to, const std::string& newNa
   TEntryBytes data;
   if (entry.Size > 0) {
     data = from.ExtractFile(index);
-    if (!data.Message.empty()) ShowMessage(data.Message, kDecompSizeCaption);
+    ShowMessageIfAny(data.Message, kDecompSizeCaption);
     if (!data) return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check");
   }
   uint32_t added = to.AddFile(newName, "", 0);

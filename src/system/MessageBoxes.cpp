@@ -31,4 +31,8 @@ void ShowMessage(const std::string& text, const std::string& caption, TMessageIc
   MessageBoxes().Show(AnsiToWide(text), AnsiToWide(caption), TMessageButtons::Ok, icon);
 }
 
+void ShowMessageIfAny(const std::string& text, const std::string& caption) {
+  if (!text.empty()) ShowMessage(text, caption);
+}
+
 }  // namespace tailpack

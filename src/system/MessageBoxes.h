@@ -36,5 +36,8 @@ void SetMessageBoxes(IMessageBoxes* backend);
 // Shorthand for the common case: an OK box with an ANSI text and caption.
 void ShowMessage(const std::string& text, const std::string& caption,
                  TMessageIcon icon = TMessageIcon::None);
+// The same box only when Text is not empty: for a notice that a result may
+// carry (the archive's DecompSize text of an entry).
+void ShowMessageIfAny(const std::string& text, const std::string& caption);
 
 }  // namespace tailpack

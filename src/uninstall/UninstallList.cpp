@@ -148,10 +148,15 @@ TStatus TUninstallList::SaveToFile(const std::string& folder, const std::string&
   return ReplaceWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
-TStatus TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
+std::optional<TBytes> TUninstallList::ReadLogFile(const std::string& folder, const std::string& prefix) {
   std::string path = LogPath(folder, prefix);
-  auto bytes = ::tailpack::Files().FileExists(path) ? TryReadWholeFile(path) : std::nullopt;
-  if (!bytes) return TStatus::Failure("The uninstall log \"" + path + "\" is missing or cannot be read");
+  return ::tailpack::Files().FileExists(path) ? TryReadWholeFile(path) : std::nullopt;
+}
+
+TStatus TUninstallList::LoadFromFile(const std::string& folder, const std::string& prefix) {
+  auto bytes = ReadLogFile(folder, prefix);
+  if (!bytes)
+    return TStatus::Failure("The uninstall log \"" + LogPath(folder, prefix) + "\" is missing or cannot be read");
   return Deserialize(bytes->data(), static_cast<uint32_t>(bytes->size()));
 }
 

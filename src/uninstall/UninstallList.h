@@ -4,6 +4,7 @@
 // away again.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -76,6 +77,8 @@ class TUninstallList final : public IInstallRecorder {
   TStatus Deserialize(const uint8_t* data, uint32_t size);
 
   static std::string LogPath(const std::string& folder, const std::string& prefix);
+  // The bytes of that log; nothing when it is missing or cannot be read.
+  static std::optional<TBytes> ReadLogFile(const std::string& folder, const std::string& prefix);
 
  private:
   const TPathVariables* variables_;

@@ -164,7 +164,7 @@ TControlParser::TControlParser(TSetupRuntime& runtime, IPageArea& parent) : runt
 TStatus TControlParser::LoadFromArchive(const std::string& entryName) {
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(entryName, 0, size);
-  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+  ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
   if (!bytes) return TStatus::Failure("Error File Missing: |" + entryName + "|");
   LoadFromText(*bytes);
   return TStatus::Success();
@@ -295,7 +295,7 @@ void TControlParser::LoadRichEditFile(IControl& control, const std::string& valu
   std::string name = WideToAnsi(runtime_.TextTags.ApplyTextTags(AnsiToWide(value)));
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(name, 0, size);
-  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+  ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
   if (!bytes) {
     ShowMessage("Error: File \"" + name + "\" Missing", "Rich Edit Error");
     return;
@@ -307,7 +307,7 @@ void TControlParser::LoadRichEditFile(IControl& control, const std::string& valu
 void TControlParser::LoadImageFile(IControl& control, const std::string& value) {
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(value, 0, size);
-  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+  ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
   auto format = PictureFormatFromName(value);
   // A missing entry, or one that is no picture, leaves the image empty.
   if (!bytes || !format) return;

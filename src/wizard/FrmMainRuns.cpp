@@ -178,7 +178,7 @@ void TFrmMain::RunFinaliser() {
   if (finaliserStarted_ || !runCompleted_) return;
   uint32_t size = 0;
   auto program = runtime_.Pak.FindFile(kFinaliserEntry, 0, size);
-  if (!program.Message.empty()) ShowMessage(program.Message, kDecompSizeCaption);
+  ShowMessageIfAny(program.Message, kDecompSizeCaption);
   if (!program) return;  // nothing to start
   auto folder = RunTempFolder().Path();
   if (!folder) return;

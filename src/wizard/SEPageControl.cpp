@@ -49,7 +49,7 @@ TSEPageControl::TSEPageControl(TSetupRuntime& runtime, IControl& backButton, IPa
 TStatus TSEPageControl::LoadConfig(const std::string& entryName) {
   uint32_t size = 0;
   auto bytes = runtime_.Pak.FindFile(entryName, 0, size);
-  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+  ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
   if (!bytes) return TStatus::Failure("Error File Missing: " + entryName);
   LoadConfigText(*bytes);
   return TStatus::Success();

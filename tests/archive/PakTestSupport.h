@@ -58,6 +58,17 @@ inline void WriteArchive(const std::string& path, const std::vector<TTestEntry>&
   ASSERT_TRUE(status.Ok()) << status.Message();
 }
 
+// Appends to Pak (open for writing) a compressed entry of 999 bytes of text
+// whose record claims 1000: its stored bytes are intact, but it inflates one
+// byte short of its Size (the DecompSize case).
+inline void WriteEntryOneByteShort(TPak& pak, const std::string& name, uint16_t group) {
+  TBytes text = TextBytes(999);
+  TPackedEntry packed = PackBuffer(text.data(), static_cast<uint32_t>(text.size()));
+  ASSERT_NE(packed.StoredSize, 0u);
+  packed.Size = 1000;
+  ASSERT_TRUE(pak.WritePacked(pak.AddFile(name, "", group), packed).Ok());
+}
+
 inline void PatchBytes(const std::string& path, uint64_t offset, const TBytes& bytes) {
   auto file = Files().Open(path, TFileMode::OpenReadWrite, TFileShare::ReadWrite);
   ASSERT_TRUE(file);

@@ -331,11 +331,7 @@ TEST_F(PakSystemTest, ASoundOfTheWrongLengthIsReportedAndRestoresTheArchive) {
   {
     TPak setup;
     ASSERT_TRUE(setup.Create(temp_ / "setup.pak", true));
-    TBytes sound = test::TextBytes(999);
-    TPackedEntry packed = PackBuffer(sound.data(), static_cast<uint32_t>(sound.size()));
-    ASSERT_NE(packed.StoredSize, 0u);
-    packed.Size = 1000;  // the record claims one byte more than the stream holds
-    ASSERT_TRUE(setup.WritePacked(setup.AddFile("short.wav", "", 2), packed).Ok());
+    ASSERT_NO_FATAL_FAILURE(test::WriteEntryOneByteShort(setup, "short.wav", 2));
     ASSERT_TRUE(setup.WriteHeader().Ok());
   }
   ASSERT_TRUE(pak_.Create(temp_ / "setup.pak"));

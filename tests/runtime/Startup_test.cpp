@@ -628,11 +628,7 @@ TEST_F(StartupTest, ANetworkFolderKeepsItsNameAndGetsTheFreeSpaceOfItsShare) {
 TEST_F(StartupTest, AnEntryOfTheWrongLengthShowsTheDecompSizeBoxBeforeTheRefusal) {
   TPak pak;
   ASSERT_TRUE(pak.Create(Archive(), true));
-  TBytes text = test::TextBytes(999);
-  TPackedEntry packed = PackBuffer(text.data(), static_cast<uint32_t>(text.size()));
-  ASSERT_NE(packed.StoredSize, 0u);
-  packed.Size = 1000;  // the record claims one byte more than the stream holds
-  ASSERT_TRUE(pak.WritePacked(pak.AddFile("short.txt", "", 1), packed).Ok());
+  ASSERT_NO_FATAL_FAILURE(test::WriteEntryOneByteShort(pak, "short.txt", 1));
   ASSERT_TRUE(pak.WriteHeader().Ok());
   pak.Close();
 

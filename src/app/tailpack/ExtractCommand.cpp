@@ -11,7 +11,6 @@
 #include "app/tailpack/ToolSupport.h"
 #include "archive/EntryName.h"
 #include "archive/Pak.h"
-#include "system/MessageBoxes.h"
 #include "base/Errors.h"
 #include "base/ProgressReporter.h"
 #include "base/Text.h"
@@ -19,6 +18,7 @@
 #include "platform/Platform.h"
 #include "platform/Terminal.h"
 #include "system/FileHelpers.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 
@@ -112,7 +112,7 @@ int RunExtract(const TExtractOptions& options) {
     } catch (const ETailpackError& error) {
       result = TStatus::Failure(DescribeInflateFailure(pak, group, error));
     }
-    if (!result.Notice().empty()) ShowMessage(result.Notice(), kDecompSizeCaption);
+    ShowMessageIfAny(result.Notice(), kDecompSizeCaption);
     if (!result) {
       status.Finish();
       PrintError(TerminalText(result.Message()));

@@ -7,8 +7,6 @@
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
 #include "platform/HostPaths.h"
-#include "platform/Platform.h"
-#include "system/FileHelpers.h"
 #include "uninstall/UninstallList.h"
 
 namespace tailpack {
@@ -35,17 +33,15 @@ int RunLog(const TLogOptions& options) {
   TUninstallList list;
   // "--prefix Demo" means the log of a "prefix Demo" line, Demo_install.log.
   std::string prefix = options.Prefix;
-  auto read = [&folder](const std::string& prefix) {
-    std::string path = TUninstallList::LogPath(*folder, prefix);
-    return Files().FileExists(path) ? TryReadWholeFile(path) : std::nullopt;
-  };
-  if (!prefix.empty() && prefix.back() != '_' && !read(prefix)) prefix += '_';
-  std::string path = TUninstallList::LogPath(*folder, prefix);
   // Read here rather than by LoadFromFile, so a missing log and a damaged one
   // get words of their own.
-  auto bytes = read(prefix);
+  auto bytes = TUninstallList::ReadLogFile(*folder, prefix);
+  if (!bytes && !prefix.empty() && prefix.back() != '_') {
+    prefix += '_';
+    bytes = TUninstallList::ReadLogFile(*folder, prefix);
+  }
   if (!bytes) {
-    PrintError("there is no uninstall log \"" + TerminalText(path) + "\"");
+    PrintError("there is no uninstall log \"" + TerminalText(TUninstallList::LogPath(*folder, prefix)) + "\"");
     return kToolExitUnreadable;
   }
   if (!list.Deserialize(bytes->data(), static_cast<uint32_t>(bytes->size())))

@@ -60,7 +60,7 @@ int RunScript(const TScriptOptions& options) {
   if (int code = OpenArchive(options.Archive, pak); code != kToolExitSuccess) return code;
   uint32_t size = 0;
   auto bytes = pak.FindFile(kCompiledLinesEntry, 0, size);
-  if (!bytes.Message.empty()) ShowMessage(bytes.Message, kDecompSizeCaption);
+  ShowMessageIfAny(bytes.Message, kDecompSizeCaption);
   if (!bytes) {
     PrintError("the archive has no intact \"CompiledLines\" entry");
     return kToolExitUnreadable;

@@ -7,11 +7,11 @@
 #include "app/tailpack/Commands.h"
 #include "app/tailpack/ToolSupport.h"
 #include "archive/Pak.h"
-#include "system/MessageBoxes.h"
 #include "archive/Verification.h"
 #include "base/Errors.h"
 #include "base/Numbers.h"
 #include "platform/Terminal.h"
+#include "system/MessageBoxes.h"
 
 namespace tailpack {
 
@@ -43,7 +43,7 @@ int RunVerify(const TVerifyOptions& options) {
   } catch (const EDecompressionError&) {
     result.FailedIndex = nextIndex;
   }
-  if (!result.Message.empty()) ShowMessage(result.Message, kDecompSizeCaption);
+  ShowMessageIfAny(result.Message, kDecompSizeCaption);
   status.Finish();
   if (result.FailedIndex) {
     ReportFailure(pak, *result.FailedIndex);

@@ -47,7 +47,7 @@ void ExtractGroupOrAbort(TRunState& runtime, const std::string& folder, uint16_t
   // elsewhere, through none below its own folder.
   const std::string& installDir = runtime.SetupInfo.Info.InstallDir;
   TStatus status = runtime.Pak.ExtractGroup(folder, group, IsSameOrBelow(installDir, folder) ? installDir : folder);
-  if (!status.Notice().empty()) ShowMessage(status.Notice(), kDecompSizeCaption);
+  ShowMessageIfAny(status.Notice(), kDecompSizeCaption);
   if (!status) AbortRun(runtime, status.Message());
 }
 

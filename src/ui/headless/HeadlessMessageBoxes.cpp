@@ -53,19 +53,25 @@ const char* AnswerName(TMessageResult answer) {
   return "?";
 }
 
+// The answers of a comma-separated list, in order.
+std::deque<std::string> SplitAnswers(const std::string& commaSeparated) {
+  std::deque<std::string> answers;
+  size_t start = 0;
+  while (start < commaSeparated.size()) {
+    size_t end = commaSeparated.find(',', start);
+    if (end == std::string::npos) end = commaSeparated.size();
+    answers.push_back(commaSeparated.substr(start, end - start));
+    start = end + 1;
+  }
+  return answers;
+}
+
 }  // namespace
 
 void THeadlessMessageBoxes::SetAnswers(const std::string& commaSeparated) {
   std::lock_guard guard(lock_);
   answersRead_ = true;
-  answers_.clear();
-  size_t start = 0;
-  while (start < commaSeparated.size()) {
-    size_t end = commaSeparated.find(',', start);
-    if (end == std::string::npos) end = commaSeparated.size();
-    answers_.push_back(commaSeparated.substr(start, end - start));
-    start = end + 1;
-  }
+  answers_ = SplitAnswers(commaSeparated);
 }
 
 TMessageResult THeadlessMessageBoxes::Show(const std::u16string& text, const std::u16string& caption,
@@ -73,16 +79,7 @@ TMessageResult THeadlessMessageBoxes::Show(const std::u16string& text, const std
   std::lock_guard guard(lock_);
   if (!answersRead_) {
     answersRead_ = true;
-    if (const char* scripted = std::getenv("TAILPACK_ANSWERS")) {
-      std::string all = scripted;
-      size_t start = 0;
-      while (start < all.size()) {
-        size_t end = all.find(',', start);
-        if (end == std::string::npos) end = all.size();
-        answers_.push_back(all.substr(start, end - start));
-        start = end + 1;
-      }
-    }
+    if (const char* scripted = std::getenv("TAILPACK_ANSWERS")) answers_ = SplitAnswers(scripted);
   }
   TMessageResult answer = DefaultAnswer(buttons);
   if (!answers_.empty()) {
