@@ -14,6 +14,7 @@
 #include "platform/TextCase.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/PrivateFolderSecurity.h"
+#include "platform/win32/WidePaths.h"
 #include "platform/win32/WideText.h"
 
 namespace tailpack {
@@ -22,6 +23,7 @@ namespace {
 
 using win32::FromWide;
 using win32::ToWide;
+using win32::ToWidePath;
 using win32::TPrivateFolderSecurity;
 using win32::TWinHandle;
 
@@ -112,6 +114,24 @@ std::wstring VolumeDevice(const std::wstring& root) {
   return device;
 }
 
+// A path without the long-name prefix: "\\?\C:\x" gives "C:\x",
+// "\\?\UNC\server\share" gives "\\server\share".
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+// The root of the volume that holds Folder ("C:\" or the folder a volume is
+// mounted on); for a name too long for the system's lookup, its drive.
+std::wstring VolumeRoot(const std::wstring& folder) {
+  wchar_t root[MAX_PATH + 1] = {};
+  if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) return WithoutLongPrefix(root);
+  std::wstring plain = WithoutLongPrefix(folder);
+  if (plain.size() >= 3 && plain[1] == L':' && plain[2] == L'\\') return plain.substr(0, 3);
+  return {};
+}
+
 enum class TVolumeFlush { Flushed, NotOffered, Failed };
 
 // Flushes everything written to the volume: one flush instead of one per
@@ -163,8 +183,8 @@ class TWrittenVolumes {
     }
     std::set<std::wstring> volumes;
     for (const std::wstring& folder : folders) {
-      wchar_t root[MAX_PATH + 1] = {};
-      if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) volumes.insert(PathKey(root));
+      std::wstring root = VolumeRoot(folder);
+      if (!root.empty()) volumes.insert(PathKey(root));
     }
     // A volume flush that is not offered is no failure: nothing was lost,
     // the system writes the files back in its own time.
@@ -231,7 +251,7 @@ std::optional<std::string> RandomName(TCryptProvider& random) {
 // leaves that to the host's file permissions, which do not bind a root user.
 // Asking first keeps the rule the same everywhere.
 bool IsReadOnlyFile(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  DWORD attributes = GetFileAttributesW(ToWidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -282,7 +302,7 @@ class TWin32FileSystem final : public IFileSystem {
       case TFileShare::Read: shareMode = FILE_SHARE_READ; break;
       case TFileShare::ReadWrite: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
     }
-    std::wstring wide = ToWide(path);
+    std::wstring wide = ToWidePath(path);
     if (mode == TFileMode::CreateAlways) {
       // Most files a setup writes are new: creating one where nothing stands
       // needs neither the read-only nor the link checks below, and spares a
@@ -316,20 +336,20 @@ class TWin32FileSystem final : public IFileSystem {
 
   std::optional<uint32_t> Attributes(const std::string& path) override {
     if (path.empty()) return std::nullopt;
-    DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    DWORD attributes = GetFileAttributesW(ToWidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return attributes;
   }
 
   bool SetAttributes(const std::string& path, uint32_t attributes) override {
-    return !path.empty() && SetFileAttributesW(ToWide(path).c_str(), attributes) != 0;
+    return !path.empty() && SetFileAttributesW(ToWidePath(path).c_str(), attributes) != 0;
   }
 
   std::vector<TFolderEntry> FindFiles(const std::string& pattern) override {
     std::vector<TFolderEntry> entries;
     if (pattern.empty()) return entries;
     WIN32_FIND_DATAW data;
-    TFindHandle find(FindFirstFileW(ToWide(pattern).c_str(), &data));
+    TFindHandle find(FindFirstFileW(ToWidePath(pattern).c_str(), &data));
     if (!find.Valid()) return entries;
     do {
       std::wstring_view name(data.cFileName);
@@ -347,23 +367,23 @@ class TWin32FileSystem final : public IFileSystem {
   }
 
   bool CreateFolder(const std::string& path) override {
-    return !path.empty() && CreateDirectoryW(ToWide(path).c_str(), nullptr) != 0;
+    return !path.empty() && CreateDirectoryW(ToWidePath(path).c_str(), nullptr) != 0;
   }
 
   bool RemoveFolder(const std::string& path) override {
-    return !path.empty() && RemoveDirectoryW(ToWide(path).c_str()) != 0;
+    return !path.empty() && RemoveDirectoryW(ToWidePath(path).c_str()) != 0;
   }
 
   bool Copy(const std::string& source, const std::string& destination, bool failIfExists) override {
     if (source.empty() || destination.empty() || IsReadOnlyFile(destination)) return false;
-    std::wstring to = ToWide(destination);
+    std::wstring to = ToWidePath(destination);
     BOOL exclusive = failIfExists ? TRUE : FALSE;
     if (IsReparsePoint(to)) {
       // A link at the destination is replaced, never written through.
       if (failIfExists || !ReplaceLinkByNothing(to)) return false;
       exclusive = TRUE;
     }
-    if (!CopyFileW(ToWide(source).c_str(), to.c_str(), exclusive)) return false;
+    if (!CopyFileW(ToWidePath(source).c_str(), to.c_str(), exclusive)) return false;
     WrittenVolumes().Note(to);
     return true;
   }
@@ -376,8 +396,8 @@ class TWin32FileSystem final : public IFileSystem {
     if (target && (*target & (kAttributeDirectory | kAttributeReadOnly))) return false;
     // Without MOVEFILE_COPY_ALLOWED a move between volumes fails instead of
     // copying, which would not be one step.
-    std::wstring to = ToWide(newPath);
-    if (!MoveFileExW(ToWide(oldPath).c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    std::wstring to = ToWidePath(newPath);
+    if (!MoveFileExW(ToWidePath(oldPath).c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return false;
     WrittenVolumes().Note(to);
     return true;
@@ -385,8 +405,8 @@ class TWin32FileSystem final : public IFileSystem {
 
   bool Rename(const std::string& oldPath, const std::string& newPath) override {
     if (oldPath.empty() || newPath.empty()) return false;
-    std::wstring from = ToWide(oldPath);
-    std::wstring to = ToWide(newPath);
+    std::wstring from = ToWidePath(oldPath);
+    std::wstring to = ToWidePath(newPath);
     if (oldPath == newPath || !SameTextAnsi(oldPath, newPath)) {
       if (!MoveFileW(from.c_str(), to.c_str())) return false;
       // Moved to another volume, the file was written there anew.
@@ -400,7 +420,7 @@ class TWin32FileSystem final : public IFileSystem {
     TCryptProvider random;
     auto name = RandomName(random);
     if (!name) return false;
-    std::wstring between = ToWide(oldPath.substr(0, oldPath.find_last_of("\\/:") + 1) + *name);
+    std::wstring between = ToWidePath(oldPath.substr(0, oldPath.find_last_of("\\/:") + 1) + *name);
     if (!MoveFileW(from.c_str(), between.c_str())) return false;
     if (MoveFileW(between.c_str(), to.c_str())) return true;
     MoveFileW(between.c_str(), from.c_str());
@@ -408,7 +428,7 @@ class TWin32FileSystem final : public IFileSystem {
   }
 
   bool Delete(const std::string& path) override {
-    return !path.empty() && DeleteFileW(ToWide(path).c_str()) != 0;
+    return !path.empty() && DeleteFileW(ToWidePath(path).c_str()) != 0;
   }
 
   bool MakeExecutable(const std::string& path) override {
@@ -443,7 +463,7 @@ class TWin32FileSystem final : public IFileSystem {
       if (!name) return std::nullopt;
       std::string path = prefix + *name;
       SECURITY_ATTRIBUTES attributes = security.Attributes();
-      if (CreateDirectoryW(ToWide(path).c_str(), &attributes)) return path;
+      if (CreateDirectoryW(ToWidePath(path).c_str(), &attributes)) return path;
       if (GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
     }
     return std::nullopt;

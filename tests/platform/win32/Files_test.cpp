@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/PrivateFolderSecurity.h"
+#include "platform/win32/WidePaths.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Wine.h"
 #include "support/TempFolder.h"
@@ -208,6 +209,54 @@ TEST_F(Win32FilesTest, CopyRenameDeleteAndFolders) {
   EXPECT_FALSE(Files().RemoveFolder(temp_ / "folder"));  // not empty
   EXPECT_TRUE(Files().Delete(temp_ / "folder\\inside.txt"));
   EXPECT_TRUE(Files().RemoveFolder(temp_ / "folder"));
+}
+
+TEST(Win32WidePaths, LongNamesGetThePrefixAndShortOnesStayAsTheyAre) {
+  using win32::LongPathForm;
+  const std::wstring part(60, L'a');
+  const std::wstring deep = part + L"\\" + part + L"\\" + part + L"\\" + part;  // 243 characters
+  struct TCase {
+    std::wstring path;
+    std::wstring expected;
+  };
+  const TCase cases[] = {
+      {L"C:\\Games\\" + part, L"C:\\Games\\" + part},
+      {L"C:\\" + deep + L"\\x", L"\\\\?\\C:\\" + deep + L"\\x"},
+      // The prefix turns the system's clean-up of the name off, so it is done first.
+      {L"C:/" + deep + L"/skipped/../x", L"\\\\?\\C:\\" + deep + L"\\x"},
+      {L"C:\\" + deep + L"\\.\\x", L"\\\\?\\C:\\" + deep + L"\\x"},
+      {L"\\\\server\\share\\" + deep, L"\\\\?\\UNC\\server\\share\\" + deep},
+      {L"\\\\?\\C:\\" + deep + L"\\x", L"\\\\?\\C:\\" + deep + L"\\x"},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(LongPathForm(c.path), c.expected);
+}
+
+// Without the prefix Windows refuses names longer than MAX_PATH; a game's
+// data nests that deep under "Program Files". Wine takes either form, so
+// this shows that every call works with the form long names are given in.
+TEST_F(Win32FilesTest, NamesLongerThanMaxPathWorkThroughEveryCall) {
+  std::string folder = temp_.Path();
+  while (folder.size() < 300) {
+    folder += "\\" + std::string(40, 'd');
+    ASSERT_TRUE(Files().CreateFolder(folder)) << folder.size();
+  }
+  std::string file = folder + "\\Data.pak";
+  WriteFile(file, "payload");
+  ASSERT_GT(file.size(), size_t{MAX_PATH});
+  EXPECT_EQ(BytesToString(ReadFile(file)), "payload");
+  EXPECT_TRUE(Files().FileExists(file));
+  EXPECT_TRUE(Files().SetAttributes(file, kAttributeNormal));
+  EXPECT_EQ(Names(Files().FindFiles(folder + "\\*")), std::vector<std::string>{"Data.pak"});
+
+  EXPECT_TRUE(Files().Copy(file, folder + "\\Copy.pak", true));
+  EXPECT_TRUE(Files().Rename(folder + "\\Copy.pak", folder + "\\copy.pak"));  // the letter case alone
+  EXPECT_EQ(Names(Files().FindFiles(folder + "\\c*")), std::vector<std::string>{"copy.pak"});
+  EXPECT_TRUE(Files().RenameReplacing(folder + "\\copy.pak", file));
+  EXPECT_EQ(BytesToString(ReadFile(file)), "payload");
+  EXPECT_TRUE(Files().FlushWrittenFiles());
+  EXPECT_TRUE(Files().Delete(file));
+  EXPECT_TRUE(Files().RemoveFolder(folder));
+  EXPECT_FALSE(Files().FolderExists(folder));
 }
 
 TEST_F(Win32FilesTest, NamesOutsideAsciiSurviveTheWideApi) {
