@@ -106,6 +106,12 @@ std::optional<std::string> LayoutProblem(const TPakHeader& header, const std::ve
   return std::nullopt;
 }
 
+// A target that cannot be created may be held open by another program (the
+// installed game, still running): the user can close it and try again.
+TStatus CannotCreate(const std::string& target) {
+  return TStatus::RetryableFailure("Cannot create \"" + target + "\"");
+}
+
 }  // namespace
 
 std::string DecompSizeMessage(const TPakFile& entry, uint64_t inflatedLength) {
@@ -532,7 +538,7 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   if (!StoredBytesInside(range))
     return TStatus::Failure("The entry \"" + name + "\" lies outside the archive's data (damaged archive)");
   TWholeFileWriter target(targetPath);
-  if (!target.Opened()) return TStatus::Failure("Cannot create \"" + targetPath + "\"");
+  if (!target.Opened()) return CannotCreate(targetPath);
   const std::string cannotRead = "Cannot read the entry \"" + name + "\" from the archive";
   if (!file_->Seek(files_[index].Offset)) return TStatus::Failure(cannotRead);
   // The status line comes before each chunk; the bytes move in pieces that
@@ -608,7 +614,7 @@ TStatus TPak::ExtractEntry(uint32_t index, const std::string& target, bool fresh
   };
   TEntryCheck check = StreamEntry(index, write);
   if (!writing) {
-    if (!writer->Opened()) return TStatus::Failure("Cannot create \"" + target + "\"");
+    if (!writer->Opened()) return CannotCreate(target);
     return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
   }
   if (check.Verdict != TEntryVerdict::Intact)
@@ -698,6 +704,11 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
       folders.Forget(targetFolder);
       folders.Make(targetFolder);
       folders.ReportMade(recorder_);
+      status = write();
+    }
+    while (!status && status.Retryable()) {
+      if (!retryQuestion_) return status;
+      if (!retryQuestion_(target)) return TStatus::Failure("");
       status = write();
     }
     if (!status) return status;

@@ -160,6 +160,12 @@ class TPak {
   void SetStatusTemplate(std::function<std::u16string()> statusTemplate);
   // Who hears of every file and folder that extraction creates (may be null).
   void SetRecorder(IInstallRecorder* recorder) { recorder_ = recorder; }
+  // Who is asked, with the file's path, whether to try again when ExtractGroup
+  // cannot create a file (another program may hold it open); true tries
+  // again. Empty: nobody, the extraction fails at once.
+  void SetRetryQuestion(std::function<bool(const std::string& target)> question) {
+    retryQuestion_ = std::move(question);
+  }
 
   // --- Reading ---------------------------------------------------------------
   // Every index is a table position; an index beyond the table yields nothing
@@ -255,7 +261,9 @@ class TPak {
   // length fails with the DecompSize message as the status's Notice(), for
   // the caller to show before the failure itself. The files are written and
   // closed, not flushed one by one: the caller makes them durable together
-  // (IFileSystem::FlushWrittenFiles).
+  // (IFileSystem::FlushWrittenFiles). A file that cannot be created is asked
+  // about (SetRetryQuestion); when the answer is not to try again the
+  // failure's message is empty: the user has been told.
   TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 
   // --- Writing ---------------------------------------------------------------
@@ -332,6 +340,7 @@ class TPak {
   std::function<std::u16string()> statusTemplate_;
   IProgressReporter* progress_ = nullptr;
   IInstallRecorder* recorder_ = nullptr;
+  std::function<bool(const std::string&)> retryQuestion_;
   // Large sequential reads: a group of small entries costs one read per
   // window, not a seek and a read each. Emptied whenever the file changes.
   std::unique_ptr<TReadWindow> window_;

@@ -19,18 +19,27 @@ class [[nodiscard]] TStatus {
     status.notice_ = std::move(notice);
     return status;
   }
+  // A failure whose cause the user may remove and then try again: a file that
+  // cannot be created because another program holds it open.
+  static TStatus RetryableFailure(std::string message) {
+    TStatus status(std::move(message));
+    status.retryable_ = true;
+    return status;
+  }
 
   bool Ok() const { return !failed_; }
   explicit operator bool() const { return Ok(); }
   const std::string& Message() const { return message_; }
   // Empty unless the failure came with a notice.
   const std::string& Notice() const { return notice_; }
+  bool Retryable() const { return retryable_; }
 
  private:
   TStatus() = default;
   explicit TStatus(std::string message) : failed_(true), message_(std::move(message)) {}
 
   bool failed_ = false;
+  bool retryable_ = false;
   std::string message_;
   std::string notice_;
 };

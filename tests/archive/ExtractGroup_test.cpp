@@ -157,6 +157,36 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
   }
 }
 
+// A file that cannot be created (another program holds it open) is asked
+// about: trying again after the cause is gone finishes the group; declining
+// ends it with an empty message (the user has been told) and nothing after it.
+TEST_F(ExtractGroupTest, AFileThatCannotBeCreatedIsAskedAboutAndTriedAgain) {
+  for (bool retry : {true, false}) {
+    SCOPED_TRACE(retry ? "retry" : "cancel");
+    DeleteTree(Out());
+    test::TFaultyFileSystem faulty;
+    TFileSystemOverride use(faulty);
+    faulty.FailOpens("b.bin");
+    TPak pak;
+    ASSERT_NO_FATAL_FAILURE(Open(pak));
+    std::vector<std::string> asked;
+    pak.SetRetryQuestion([&](const std::string& target) {
+      asked.push_back(target);
+      if (retry && asked.size() == 2) faulty.ClearFaults();  // the program was closed after the first answer
+      return retry;
+    });
+    TStatus status = pak.ExtractGroup(Out(), 1);
+    faulty.ClearFaults();
+    const std::string target = Out() + "\\Sub\\Deeper\\b.bin";
+    EXPECT_EQ(asked, std::vector<std::string>(retry ? 2 : 1, target));
+    EXPECT_EQ(status.Ok(), retry);
+    EXPECT_EQ(status.Message(), "");
+    if (retry) EXPECT_EQ(test::ReadFile(target), entries_[2].Data);
+    else EXPECT_FALSE(Files().Exists(target));
+    EXPECT_EQ(Files().FileExists(Out() + "\\empty.txt"), retry);
+  }
+}
+
 // A group much larger than what the prefetching reader keeps in flight: the
 // reader waits for the writer, and a failure in the middle (a damaged entry,
 // a file that cannot be written) ends the extraction there, with everything

@@ -4,7 +4,6 @@
 #include "gamedata/PakSystem.h"
 #include "gamedata/UpdateHost.h"
 #include "gamedata/VfsUpdate.h"
-#include "platform/TextCodec.h"
 #include "script/RunState.h"
 #include "script/commands/RunSupport.h"
 #include "system/MessageBoxes.h"
@@ -24,10 +23,7 @@ class TRuntimeUpdateHost final : public IUpdateHost {
   std::u16string LanguageString(TStringId id) override { return runtime_.GetString(id); }
   void SetStatusText(const std::u16string& text) override { runtime_.Progress.SetStatusText(text); }
   void StepProgress(bool notify) override { runtime_.Progress.StepProgress(notify); }
-  bool AskRetry(const std::string& message) override {
-    return MessageBoxes().Show(AnsiToWide(message), u"Error", TMessageButtons::RetryCancel, TMessageIcon::Warning) ==
-           TMessageResult::Retry;
-  }
+  bool AskRetry(const std::string& message) override { return tailpack::AskRetry(message); }
   void ShowEntryMessage(const std::string& text) override { ShowMessage(text, kDecompSizeCaption); }
 
  private:

@@ -65,6 +65,11 @@ void AbortRun(TRunState& runtime, const std::string& message) {
   runtime.ScriptAborted = true;
 }
 
+bool AskRetry(const std::string& message) {
+  return MessageBoxes().Show(AnsiToWide(message), u"Error", TMessageButtons::RetryCancel, TMessageIcon::Warning) ==
+         TMessageResult::Retry;
+}
+
 void ReportRunFailure(TRunState& runtime, const std::string& message) {
   ShowMessage(message, "Error", TMessageIcon::Error);
   runtime.InstallFailed = true;

@@ -41,6 +41,10 @@ void SelectRootKey(TRunState& runtime, const std::string& shortName);
 // the run exits with kExitInstallationAborted.
 void AbortRun(TRunState& runtime, const std::string& message);
 
+// Shows Message in an "Error" box with a warning icon and the buttons Retry
+// and Cancel; true when the user chose Retry.
+bool AskRetry(const std::string& message);
+
 // Tells the user in an "Error" box that something the run needed could not be
 // written, and marks the run failed without stopping the walk.
 void ReportRunFailure(TRunState& runtime, const std::string& message);
