@@ -125,6 +125,7 @@ fmt() {  # NUMBER DIGITS
 
 # Results: one row per goal, kept for the table at the end.
 ROWS=()
+NOTES=()  # remarks printed under the table
 result() {  # MEASURE | MEASURED | AGAINST | RATIO | OP | GOAL
   local measure="$1" measured="$2" against="$3" ratio="$4" op="$5" goal="$6" met
   met=$(awk -v r="$ratio" -v g="$goal" -v op="$op" \
@@ -311,6 +312,13 @@ run_wine() {
   nsis_median=$(median "Wine: NSIS setup, s")
   result "Silent install under Wine, mixed payload" "$(fmt "$tp_median" 2) s" \
     "NSIS $(fmt "$nsis_median" 2) s" "$(calc "$tp_median / $nsis_median")" "<=" 0.75
+  # The setup waits 500 ms after verifying, in silent runs too, as its
+  # behaviour prescribes; the native goal adds that wait to the floor. The
+  # same view of the Wine figure, for comparison (no goal of its own):
+  local without
+  without=$(calc "$tp_median - 0.5")
+  NOTES+=("Under Wine with the verification window's 500 ms set aside (as the native floor adds it):" \
+    "tailpack $(fmt "$without" 2) s against NSIS $(fmt "$nsis_median" 2) s, ratio $(fmt "$(calc "$without / $nsis_median")" 2)")
 }
 
 # --- 2. and 6. Native silent installation, its floor and its peak memory --------
@@ -501,6 +509,7 @@ print_table() {
   printf '%s\n' "${ROWS[@]}" | awk -F'\t' '
     BEGIN { printf "%-56s %-30s %-52s %7s %8s %s\n", "Measure", "Median", "Against (median)", "Ratio", "Goal", "Met" }
     { printf "%-56s %-30s %-52s %7s %8s %s\n", $1, $2, $3, $4, $5, $6 }'
+  [ ${#NOTES[@]} -eq 0 ] || { echo; echo "${NOTES[*]}"; }
 }
 print_markdown() {
   printf '%s  \n' "${FACTS[@]}"
@@ -509,6 +518,7 @@ print_markdown() {
   echo "|---|---|---|---|---|---|"
   printf '%s\n' "${ROWS[@]}" | awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6 }'
   echo
+  [ ${#NOTES[@]} -eq 0 ] || { echo "${NOTES[*]}"; echo; }
   echo "Every round, in order:"
   echo
   local name
