@@ -53,8 +53,9 @@ class IShell {
   // The system's own folders that no setup may remove, each without a
   // trailing backslash: the Windows folder, the program files folders, the
   // user's profile, desktop, start menu with its programs folder and
-  // application data, and their all-users forms where the system has them.
-  // Asking creates nothing.
+  // application data, and their all-users forms where the system has them,
+  // and the folders of the user's own files (documents, pictures, music,
+  // videos, downloads, saved games). Asking creates nothing.
   virtual std::vector<std::string> SystemFolders() = 0;
   // Saves a shell link (on POSIX a desktop entry) at LinkFile.
   virtual bool CreateLink(const TShellLink& link) = 0;

@@ -239,7 +239,13 @@ class TPosixShell final : public IShell {
             SpecialFolderPath(TSpecialFolder::Desktop),
             SpecialFolderPath(TSpecialFolder::AppData),
             profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu",
-            SpecialFolderPath(TSpecialFolder::StartMenuPrograms)};
+            SpecialFolderPath(TSpecialFolder::StartMenuPrograms),
+            profile + "\\Documents",
+            profile + "\\Pictures",
+            profile + "\\Music",
+            profile + "\\Videos",
+            profile + "\\Downloads",
+            profile + "\\Saved Games"};
   }
 
   bool CreateLink(const TShellLink& link) override {

@@ -78,6 +78,17 @@ std::optional<std::string> FolderOf(int id) {
   return path;
 }
 
+// A known folder by its identifier, asked without creating it.
+std::optional<std::string> KnownFolderOf(REFKNOWNFOLDERID id) {
+  PWSTR buffer = nullptr;
+  HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &buffer);
+  std::string path = SUCCEEDED(result) && buffer ? FromWide(buffer) : std::string();
+  CoTaskMemFree(buffer);
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  if (path.empty()) return std::nullopt;
+  return path;
+}
+
 // An icon group of one entry, icon image 1, from the image's own header (a
 // bitmap header with twice the height, or a PNG's IHDR chunk).
 std::array<uint8_t, 20> IconGroupOfImage(const TBytes& image) {
@@ -125,10 +136,17 @@ class TWin32Shell final : public IShell {
         CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE,      CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
         CSIDL_STARTMENU,        CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS,         CSIDL_COMMON_PROGRAMS,
         CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,    CSIDL_COMMON_APPDATA,   CSIDL_PERSONAL,
+        // The user's own files: a script's "rmdir" of one of these (a
+        // variable that named the wrong folder) would take them all.
+        CSIDL_MYMUSIC,          CSIDL_MYPICTURES,       CSIDL_MYVIDEO,          CSIDL_COMMON_DOCUMENTS,
+        CSIDL_FAVORITES,
     };
     std::vector<std::string> folders;
     for (int id : kFolders)
       if (auto folder = FolderOf(id)) folders.push_back(*folder);
+    // Downloads and a game's saved games have no older folder number.
+    for (REFKNOWNFOLDERID id : {FOLDERID_Downloads, FOLDERID_SavedGames})
+      if (auto folder = KnownFolderOf(id)) folders.push_back(*folder);
     // A 32-bit program is told "Program Files (x86)" for both program files
     // folders; the system names the other one in its environment.
     wchar_t native[MAX_PATH] = {};

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "platform/Platform.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/Com.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Wine.h"
+#include "system/PathSafety.h"
 #include "support/TempFolder.h"
 
 namespace tailpack {
@@ -51,6 +53,30 @@ TEST(Win32Shell, SpecialFoldersAreExistingFoldersWithoutATrailingBackslash) {
     EXPECT_EQ((*path)[1], ':');
     EXPECT_NE(path->back(), '\\');
     EXPECT_TRUE(Files().FolderExists(*path)) << *path;
+  }
+}
+
+// A script's "rmdir" of the user's own files is refused like one of the
+// Windows folder: each such folder the system names is on the list.
+TEST(Win32Shell, TheUsersOwnFoldersAreNeverRemovable) {
+  const std::vector<std::string> system = Shell().SystemFolders();
+  auto listed = [&](const std::string& folder) {
+    return std::any_of(system.begin(), system.end(), [&](const std::string& s) { return SameTextAnsi(s, folder); });
+  };
+  std::vector<std::string> own;
+  for (int id : {CSIDL_PERSONAL, CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO}) {
+    wchar_t buffer[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer) == S_OK) own.push_back(FromWide(buffer));
+  }
+  for (REFKNOWNFOLDERID id : {FOLDERID_Downloads, FOLDERID_SavedGames}) {
+    PWSTR buffer = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &buffer))) own.push_back(FromWide(buffer));
+    CoTaskMemFree(buffer);
+  }
+  ASSERT_FALSE(own.empty());
+  for (const std::string& folder : own) {
+    EXPECT_TRUE(listed(folder)) << folder;
+    EXPECT_FALSE(CheckTreeRemovable(folder).Ok()) << folder;
   }
 }
 
