@@ -106,12 +106,6 @@ std::optional<std::string> LayoutProblem(const TPakHeader& header, const std::ve
   return std::nullopt;
 }
 
-// A target that cannot be created may be held open by another program (the
-// installed game, still running): the user can close it and try again.
-TStatus CannotCreate(const std::string& target) {
-  return TStatus::RetryableFailure("Cannot create \"" + target + "\"");
-}
-
 }  // namespace
 
 std::string DecompSizeMessage(const TPakFile& entry, uint64_t inflatedLength) {
@@ -538,7 +532,7 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
   if (!StoredBytesInside(range))
     return TStatus::Failure("The entry \"" + name + "\" lies outside the archive's data (damaged archive)");
   TWholeFileWriter target(targetPath);
-  if (!target.Opened()) return CannotCreate(targetPath);
+  if (!target.Opened()) return FileNotCreated(targetPath);
   const std::string cannotRead = "Cannot read the entry \"" + name + "\" from the archive";
   if (!file_->Seek(files_[index].Offset)) return TStatus::Failure(cannotRead);
   // The status line comes before each chunk; the bytes move in pieces that
@@ -553,7 +547,7 @@ TStatus TPak::ExtractLargeFile(const std::string& targetPath, const std::string&
       uint32_t piece = std::min(chunkEnd - copied, kDataPiece);
       if (file_->Read(piece_.data(), piece) != piece) return TStatus::Failure(cannotRead);
       if (!target.Write(piece_.data(), piece))
-        return TStatus::Failure("Cannot write \"" + targetPath + "\" completely (is the disk full?)");
+        return FileNotWrittenCompletely(targetPath);
       copied += piece;
     }
   } while (copied < size);
@@ -614,8 +608,8 @@ TStatus TPak::ExtractEntry(uint32_t index, const std::string& target, bool fresh
   };
   TEntryCheck check = StreamEntry(index, write);
   if (!writing) {
-    if (!writer->Opened()) return CannotCreate(target);
-    return TStatus::Failure("Cannot write \"" + target + "\" completely (is the disk full?)");
+    if (!writer->Opened()) return FileNotCreated(target);
+    return FileNotWrittenCompletely(target);
   }
   if (check.Verdict != TEntryVerdict::Intact)
     return TStatus::Failure("The entry \"" + entry.Name + "\" is damaged: its data fails its check",
@@ -708,7 +702,7 @@ TStatus TPak::ExtractGroup(const std::string& folder, uint16_t group, const std:
     }
     while (!status && status.Retryable()) {
       if (!retryQuestion_) return status;
-      if (!retryQuestion_(target)) return TStatus::Failure("");
+      if (!retryQuestion_(status.Message())) return TStatus::Failure("");
       status = write();
     }
     if (!status) return status;

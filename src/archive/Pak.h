@@ -160,10 +160,11 @@ class TPak {
   void SetStatusTemplate(std::function<std::u16string()> statusTemplate);
   // Who hears of every file and folder that extraction creates (may be null).
   void SetRecorder(IInstallRecorder* recorder) { recorder_ = recorder; }
-  // Who is asked, with the file's path, whether to try again when ExtractGroup
-  // cannot create a file (another program may hold it open); true tries
-  // again. Empty: nobody, the extraction fails at once.
-  void SetRetryQuestion(std::function<bool(const std::string& target)> question) {
+  // Who is asked whether to try again when ExtractGroup cannot create or
+  // completely write a file (another program holds it open, the drive is
+  // full), given the failure's message; true writes that file again. Empty:
+  // nobody, the extraction fails at once.
+  void SetRetryQuestion(std::function<bool(const std::string& message)> question) {
     retryQuestion_ = std::move(question);
   }
 
@@ -261,9 +262,9 @@ class TPak {
   // length fails with the DecompSize message as the status's Notice(), for
   // the caller to show before the failure itself. The files are written and
   // closed, not flushed one by one: the caller makes them durable together
-  // (IFileSystem::FlushWrittenFiles). A file that cannot be created is asked
-  // about (SetRetryQuestion); when the answer is not to try again the
-  // failure's message is empty: the user has been told.
+  // (IFileSystem::FlushWrittenFiles). A file that cannot be created or
+  // written completely is asked about (SetRetryQuestion); when the answer is
+  // not to try again the failure's message is empty: the user has been told.
   TStatus ExtractGroup(const std::string& folder, uint16_t group, const std::string& boundary = {});
 
   // --- Writing ---------------------------------------------------------------

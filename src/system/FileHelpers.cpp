@@ -44,6 +44,15 @@ TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t
 TWholeFileWriter::TWholeFileWriter(std::string path, TFileMode mode)
     : path_(std::move(path)), file_(Files().Open(path_, mode, TFileShare::None)) {}
 
+TStatus FileNotCreated(const std::string& path) {
+  return TStatus::RetryableFailure("Unable to write file:\"" + path +
+                                   "\", file may be in use or drive is write protected...");
+}
+
+TStatus FileNotWrittenCompletely(const std::string& path) {
+  return TStatus::RetryableFailure("Cannot write \"" + path + "\" completely (is the disk full?)");
+}
+
 TWholeFileWriter::~TWholeFileWriter() {
   if (finished_ || !file_) return;
   file_.reset();
@@ -63,14 +72,14 @@ bool TWholeFileWriter::Write(const uint8_t* data, size_t count) {
 }
 
 TStatus TWholeFileWriter::Finish(TDurability durability) {
-  if (!file_) return TStatus::Failure("Cannot create \"" + path_ + "\"");
+  if (!file_) return FileNotCreated(path_);
   bool complete = complete_;
   if (durability == TDurability::Flushed) complete = file_->Flush() && complete;
   complete = file_->Close() && complete;
   file_.reset();
   if (!complete) {
     Files().Delete(path_);
-    return TStatus::Failure("Cannot write \"" + path_ + "\" completely (is the disk full?)");
+    return FileNotWrittenCompletely(path_);
   }
   finished_ = true;
   return TStatus::Success();

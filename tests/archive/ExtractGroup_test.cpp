@@ -157,33 +157,39 @@ TEST_F(ExtractGroupTest, WriteFailuresAreReportedAndLeaveNoFile) {
   }
 }
 
-// A file that cannot be created (another program holds it open) is asked
-// about: trying again after the cause is gone finishes the group; declining
-// ends it with an empty message (the user has been told) and nothing after it.
-TEST_F(ExtractGroupTest, AFileThatCannotBeCreatedIsAskedAboutAndTriedAgain) {
-  for (bool retry : {true, false}) {
-    SCOPED_TRACE(retry ? "retry" : "cancel");
-    DeleteTree(Out());
-    test::TFaultyFileSystem faulty;
-    TFileSystemOverride use(faulty);
-    faulty.FailOpens("b.bin");
-    TPak pak;
-    ASSERT_NO_FATAL_FAILURE(Open(pak));
-    std::vector<std::string> asked;
-    pak.SetRetryQuestion([&](const std::string& target) {
-      asked.push_back(target);
-      if (retry && asked.size() == 2) faulty.ClearFaults();  // the program was closed after the first answer
-      return retry;
-    });
-    TStatus status = pak.ExtractGroup(Out(), 1);
-    faulty.ClearFaults();
-    const std::string target = Out() + "\\Sub\\Deeper\\b.bin";
-    EXPECT_EQ(asked, std::vector<std::string>(retry ? 2 : 1, target));
-    EXPECT_EQ(status.Ok(), retry);
-    EXPECT_EQ(status.Message(), "");
-    if (retry) EXPECT_EQ(test::ReadFile(target), entries_[2].Data);
-    else EXPECT_FALSE(Files().Exists(target));
-    EXPECT_EQ(Files().FileExists(Out() + "\\empty.txt"), retry);
+// A file that cannot be created (another program holds it open) or written
+// completely (a full drive) is asked about: trying again after the cause is
+// gone finishes the group; declining ends it with an empty message (the
+// user has been told) and nothing after it.
+TEST_F(ExtractGroupTest, AFileThatCannotBeWrittenIsAskedAboutAndTriedAgain) {
+  enum class TFault { Open, DiskFull };
+  for (TFault fault : {TFault::Open, TFault::DiskFull}) {
+    for (bool retry : {true, false}) {
+      SCOPED_TRACE(std::string(fault == TFault::Open ? "open" : "disk full") + (retry ? ", retry" : ", cancel"));
+      DeleteTree(Out());
+      test::TFaultyFileSystem faulty;
+      TFileSystemOverride use(faulty);
+      if (fault == TFault::Open) faulty.FailOpens("b.bin");
+      else faulty.FailWritesAfter(100, "b.bin");
+      TPak pak;
+      ASSERT_NO_FATAL_FAILURE(Open(pak));
+      std::vector<std::string> asked;
+      pak.SetRetryQuestion([&](const std::string& message) {
+        asked.push_back(message);
+        if (retry && asked.size() == 2) faulty.ClearFaults();  // mended after the first answer
+        return retry;
+      });
+      TStatus status = pak.ExtractGroup(Out(), 1);
+      faulty.ClearFaults();
+      const std::string target = Out() + "\\Sub\\Deeper\\b.bin";
+      ASSERT_EQ(asked.size(), retry ? 2u : 1u);
+      EXPECT_NE(asked[0].find("\"" + target + "\""), std::string::npos) << asked[0];
+      EXPECT_EQ(status.Ok(), retry);
+      EXPECT_EQ(status.Message(), "");
+      if (retry) EXPECT_EQ(test::ReadFile(target), entries_[2].Data);
+      else EXPECT_FALSE(Files().Exists(target));
+      EXPECT_EQ(Files().FileExists(Out() + "\\empty.txt"), retry);
+    }
   }
 }
 

@@ -42,11 +42,9 @@ std::string InstallWorkingFolder(const TRunState& runtime, const std::string& fi
 void ExtractGroupOrAbort(TRunState& runtime, const std::string& folder, uint16_t group) {
   runtime.Pak.SetStatusTemplate([&runtime] { return runtime.GetString(TStringId::Extracting); });
   runtime.Pak.SetRecorder(&runtime.UninstallList);
-  // Updating an installation while its program runs is the common reason a
-  // file cannot be replaced; closing the program and trying again mends it.
-  runtime.Pak.SetRetryQuestion([](const std::string& target) {
-    return AskRetry("Unable to write file:\"" + target + "\", file may be in use or drive is write protected...");
-  });
+  // A file the installed program still holds open, a drive that is full:
+  // the user can mend either and try again.
+  runtime.Pak.SetRetryQuestion(AskRetry);
   // A group extracted into the installation folder, or below it, must not
   // pass through a link anywhere below the installation folder; one sent
   // elsewhere, through none below its own folder.
