@@ -20,7 +20,7 @@ class [[nodiscard]] TStatus {
     return status;
   }
   // A failure whose cause the user may remove and then try again: a file that
-  // cannot be created because another program holds it open.
+  // another program holds open, a drive that is full.
   static TStatus RetryableFailure(std::string message) {
     TStatus status(std::move(message));
     status.retryable_ = true;

@@ -41,9 +41,6 @@ TStatus WriteBufferToFile(const std::string& path, const uint8_t* data, uint32_t
   return WriteWholeFile(path, data, count, durability);
 }
 
-TWholeFileWriter::TWholeFileWriter(std::string path, TFileMode mode)
-    : path_(std::move(path)), file_(Files().Open(path_, mode, TFileShare::None)) {}
-
 TStatus FileNotCreated(const std::string& path) {
   return TStatus::RetryableFailure("Unable to write file:\"" + path +
                                    "\", file may be in use or drive is write protected...");
@@ -52,6 +49,9 @@ TStatus FileNotCreated(const std::string& path) {
 TStatus FileNotWrittenCompletely(const std::string& path) {
   return TStatus::RetryableFailure("Cannot write \"" + path + "\" completely (is the disk full?)");
 }
+
+TWholeFileWriter::TWholeFileWriter(std::string path, TFileMode mode)
+    : path_(std::move(path)), file_(Files().Open(path_, mode, TFileShare::None)) {}
 
 TWholeFileWriter::~TWholeFileWriter() {
   if (finished_ || !file_) return;

@@ -32,16 +32,16 @@ enum class TDurability {
   WithTheRun,
 };
 
-// A file written piece by piece that ends complete or not at all: Finish
-// closes it (flushing first when the durability asks for it) and reports a
-// short write or an error the system tells on closing; a file that was not
-// finished, or failed to finish, is removed.
 // The two ways writing a file fails on the system's side, both retryable
 // (TStatus::Retryable): the user may close the program that holds the file,
 // or free space on the drive, and try again.
 TStatus FileNotCreated(const std::string& path);
 TStatus FileNotWrittenCompletely(const std::string& path);
 
+// A file written piece by piece that ends complete or not at all: Finish
+// closes it (flushing first when the durability asks for it) and reports a
+// short write or an error the system tells on closing; a file that was not
+// finished, or failed to finish, is removed.
 class TWholeFileWriter {
  public:
   // Creates (or truncates) Path, in a folder that exists; with

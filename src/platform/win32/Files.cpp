@@ -87,16 +87,6 @@ class TWin32File final : public IFile {
   TWinHandle handle_;
 };
 
-std::wstring FullPath(const std::wstring& path) {
-  DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
-}
-
 // Windows compares names without regard to case.
 std::wstring PathKey(std::wstring path) {
   if (!path.empty()) CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
@@ -169,7 +159,7 @@ TVolumeFlush FlushVolume(const std::wstring& root) {
 class TWrittenVolumes {
  public:
   void Note(const std::wstring& file) {
-    std::wstring full = FullPath(file);
+    std::wstring full = win32::FullPathName(file).value_or(file);
     std::wstring folder = full.substr(0, full.find_last_of(L'\\') + 1);
     std::lock_guard guard(lock_);
     folders_.insert(PathKey(folder));

@@ -67,25 +67,29 @@ class TResourceUpdate {
   HANDLE handle_;
 };
 
-// A folder the shell knows by its CSIDL number, without a trailing backslash
-// (a drive root keeps its own, "C:\\"); nothing when the system has none.
-std::optional<std::string> FolderOf(int id) {
-  wchar_t buffer[MAX_PATH] = {};
-  if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::nullopt;
-  std::string path = FromWide(buffer);
+// A folder name the shell gave, without a trailing backslash (a drive root
+// keeps its own, "C:\\"); nothing when it is empty.
+std::optional<std::string> ShellFolderName(const wchar_t* name) {
+  std::string path = FromWide(name);
   if (path.size() > 3 && path.back() == '\\') path.pop_back();
   if (path.empty()) return std::nullopt;
   return path;
 }
 
+// A folder the shell knows by its CSIDL number; nothing when the system has none.
+std::optional<std::string> FolderOf(int id) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::nullopt;
+  return ShellFolderName(buffer);
+}
+
 // A known folder by its identifier, asked without creating it.
 std::optional<std::string> KnownFolderOf(REFKNOWNFOLDERID id) {
   PWSTR buffer = nullptr;
-  HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &buffer);
-  std::string path = SUCCEEDED(result) && buffer ? FromWide(buffer) : std::string();
+  std::optional<std::string> path;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &buffer)) && buffer)
+    path = ShellFolderName(buffer);
   CoTaskMemFree(buffer);
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
-  if (path.empty()) return std::nullopt;
   return path;
 }
 

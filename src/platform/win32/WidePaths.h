@@ -6,6 +6,7 @@
 // names therefore go to the system in their prefixed form; shorter ones stay
 // as they are, so the system's usual name handling applies to them unchanged.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ namespace tailpack::win32 {
 // The longest name that every wide file function takes without the prefix
 // (CreateDirectoryW leaves room for an 8.3 name: MAX_PATH - 12).
 inline constexpr size_t kShortPathLimit = 247;
+
+// The full form of Path (GetFullPathNameW, which takes names of any length in
+// its wide form); nothing when it cannot be made full.
+std::optional<std::wstring> FullPathName(const std::wstring& path);
 
 // Path in the core's ANSI form as the name to hand the wide file functions.
 std::wstring ToWidePath(std::string_view path);
